@@ -1,0 +1,50 @@
+# Shared set-up for scripts/run and scripts/test: install what is missing
+# (Debian packages only, and only when absent), then configure and build.
+# Sourced, not run.
+
+CORVANTA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+CORVANTA_BUILD=${CORVANTA_BUILD:-$CORVANTA_ROOT/build}
+
+CORVANTA_PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev qt6-qpa-plugins libgl-dev
+  libjpeg-dev libgtest-dev
+  xvfb xauth x11-utils imagemagick
+  curl clang
+  php-cli php-mysql mariadb-server mariadb-client
+)
+
+corvanta_install_missing() {
+  local missing=()
+  local p
+  for p in "${CORVANTA_PACKAGES[@]}" "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  # The package lists of a fresh machine may be empty or stale.
+  $sudo apt-get update -q || return 1
+  # Installing mariadb-server must not start a system-wide server: the
+  # scripts start their own on loopback in a private data directory.
+  if [ ! -e /usr/sbin/policy-rc.d ]; then
+    printf '#!/bin/sh\nexit 101\n' | $sudo tee /usr/sbin/policy-rc.d >/dev/null
+    $sudo chmod +x /usr/sbin/policy-rc.d
+    local remove_policy=1
+  fi
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+  local rc=$?
+  [ -n "${remove_policy:-}" ] && $sudo rm -f /usr/sbin/policy-rc.d
+  return $rc
+}
+
+corvanta_build() {
+  local gen=()
+  [ -f "$CORVANTA_BUILD/CMakeCache.txt" ] || gen=(-G Ninja)
+  cmake -S "$CORVANTA_ROOT" -B "$CORVANTA_BUILD" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
+    cmake --build "$CORVANTA_BUILD" -j "$(nproc)"
+}
