@@ -1,2 +1,9 @@
-#include <QApplication>
-int main(int argc, char** argv) { QApplication a(argc, argv); return 0; }
+#include "app/FMain.h"
+#include "toolkit/Application.h"
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    TfrmMain window;
+    window.show();
+    return app.exec();
+}

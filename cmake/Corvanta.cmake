@@ -48,6 +48,8 @@ function(corvanta_test folder)
   else()
     target_link_libraries(${target} PRIVATE ${ARG_DEPS} corvanta_testsupport GTest::gtest GTest::gtest_main)
   endif()
+  # Names in the crash reporter's call stacks, as in the real executable.
+  target_link_options(${target} PRIVATE -rdynamic)
   add_test(NAME ${target} COMMAND ${target})
   set_tests_properties(${target} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;TZ=UTC"

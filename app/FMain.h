@@ -1,0 +1,92 @@
+#pragma once
+// The main window: the hub of the client. It holds the server settings and
+// the branding values, owns the one HTTP client through which every network
+// exchange goes, carries the service operations, shows the coupon list and
+// opens every other window as a modal dialog. Dialogs reach it through the
+// one global reference frmMain.
+
+#include "app/CouponListModel.h"
+#include "service/ServerSettings.h"
+#include "toolkit/SkinData.h"
+#include "toolkit/SkinMessage.h"
+
+#include <QWidget>
+#include <string>
+
+class QFrame;
+class QLabel;
+class QTableView;
+class QTimer;
+class TbsSkinButton;
+class TbsSkinLinkLabel;
+
+class TfrmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Held for the life of the process; the dialogs read and write them.
+    TServerSettings ServerSettings;
+    TbsSkinMessage msgMain;
+    TbsSkinData bsSkinData1;
+
+    // Branding values, set only while the window is created.
+    std::string AffiliateID;
+    std::string BannerClickURL;
+    std::string BannerImagePath;
+    std::string FirstLinkURL;
+    std::string FirstLinkCaption;
+    std::string SecondLinkURL;
+    std::string SecondLinkCaption;
+    std::string BrandIconPath;
+
+    // Controls, by their names in the layout.
+    QFrame* bsSkinPanel1 = nullptr;  // tool bar
+    TbsSkinButton* btnLoad = nullptr;
+    TbsSkinButton* btnStats = nullptr;
+    TbsSkinButton* bsSkinButton7 = nullptr;
+    TbsSkinButton* btnHelp = nullptr;
+    TbsSkinButton* btnUpdate = nullptr;
+    TbsSkinButton* btnMakeMoney = nullptr;
+    QFrame* panBanner = nullptr;
+    QLabel* imgBanner = nullptr;
+    QLabel* gifBanner = nullptr;
+    QTableView* lvwItems = nullptr;
+    TCouponListModel* CouponList = nullptr;
+    QFrame* bsSkinPanel4 = nullptr;  // bottom panel
+    TbsSkinButton* bsSkinButton1 = nullptr;
+    TbsSkinButton* bsSkinButton2 = nullptr;
+    TbsSkinButton* bsSkinButton5 = nullptr;
+    TbsSkinButton* bsSkinButton6 = nullptr;
+    TbsSkinButton* bsSkinButton3 = nullptr;
+    TbsSkinButton* bsSkinButton4 = nullptr;
+    TbsSkinButton* bsSkinButton8 = nullptr;
+    TbsSkinLinkLabel* lblLink1URL = nullptr;
+    TbsSkinLinkLabel* lblLink2URL = nullptr;
+    QTimer* Timer1 = nullptr;
+
+signals:
+    // The deferred start-up has run all its steps.
+    void StartupFinished();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void BuildLayout();
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void Timer1Timer();
+
+    void LoadBranding();
+    void LoadSettings();
+    void SaveSettings();
+    std::string SettingsPath() const;
+
+    bool shownOnce_ = false;
+};
+
+extern TfrmMain* frmMain;

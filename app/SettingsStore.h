@@ -1,0 +1,17 @@
+#pragma once
+// settings.dat: the six server settings in the section "Settings" of a
+// profile file in the executable directory.
+
+#include "service/ServerSettings.h"
+
+#include <string>
+
+// Reads the six keys; a missing file or key reads as empty text.
+// ScriptName is always "couponsactions.php".
+TServerSettings LoadServerSettings(const std::string& path);
+
+// Writes the six keys in their fixed order, keeping everything else in the
+// file; the file is replaced atomically and readable by its owner only, as
+// it holds the database password. Raises EPlatformError
+// "Unable to write to <path>" when it cannot be written.
+void SaveServerSettings(const std::string& path, const TServerSettings& settings);

@@ -1,0 +1,91 @@
+// settings.dat as the client writes and reads it.
+
+#include "app/SettingsStore.h"
+#include "platform/PlatformError.h"
+#include "tests/support/ReadOnlyDir.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+TServerSettings Sample() {
+    TServerSettings s;
+    s.WebServer = "http://shop.example/";
+    s.DbHostName = "db.example";
+    s.DbDatabase = "coupons";
+    s.DbUserName = "owner";
+    s.DbPassword = "p\"a$s\\w";
+    s.InvalidPage = " http://shop.example/invalid.html ";
+    s.ScriptName = "couponsactions.php";
+    return s;
+}
+
+TEST(SettingsStore, WritesTheSixKeysInOrderReadableByTheOwnerOnly) {
+    TempDir dir;
+    TServerSettings s = Sample();
+    s.InvalidPage = "http://shop.example/invalid.html";
+    SaveServerSettings(dir.File("settings.dat"), s);
+    EXPECT_EQ(dir.Read("settings.dat"),
+              "[Settings]\r\nwebserver=http://shop.example/\r\ndbhostname=db.example\r\ndbdatabase=coupons\r\n"
+              "dbusername=owner\r\ndbpassword=p\"a$s\\w\r\ninvalidpage=http://shop.example/invalid.html\r\n");
+    struct stat st{};
+    ASSERT_EQ(stat(dir.File("settings.dat").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(LoadServerSettings(dir.File("settings.dat")), s);
+}
+
+TEST(SettingsStore, EmptyValuesCreateTheSectionWithSixEmptyKeys) {
+    TempDir dir;
+    SaveServerSettings(dir.File("settings.dat"), TServerSettings{});
+    EXPECT_EQ(dir.Read("settings.dat"),
+              "[Settings]\r\nwebserver=\r\ndbhostname=\r\ndbdatabase=\r\ndbusername=\r\ndbpassword=\r\ninvalidpage=\r\n");
+}
+
+TEST(SettingsStore, RewriteKeepsOtherSectionsAndNeverStoresTheScriptName) {
+    TempDir dir;
+    dir.Write("settings.dat", "[Window]\r\nleft=10\r\n[Settings]\r\nwebserver=old\r\n");
+    SaveServerSettings(dir.File("settings.dat"), Sample());
+    std::string text = dir.Read("settings.dat");
+    EXPECT_EQ(text.rfind("[Window]\r\nleft=10\r\n[Settings]\r\nwebserver=http://shop.example/\r\n", 0), 0u);
+    EXPECT_EQ(text.find("couponsactions"), std::string::npos);
+}
+
+TEST(SettingsStore, MissingFileOrKeysReadEmptyWithTheFixedScriptName) {
+    TempDir dir;
+    TServerSettings none = LoadServerSettings(dir.File("settings.dat"));
+    EXPECT_EQ(none.WebServer, "");
+    EXPECT_EQ(none.DbPassword, "");
+    EXPECT_EQ(none.ScriptName, "couponsactions.php");
+
+    dir.Write("settings.dat", "[Settings]\nwebserver=http://a\ndbhostname=h\n");
+    TServerSettings partial = LoadServerSettings(dir.File("settings.dat"));
+    EXPECT_EQ(partial.WebServer, "http://a");
+    EXPECT_EQ(partial.DbHostName, "h");
+    EXPECT_EQ(partial.InvalidPage, "");
+}
+
+TEST(SettingsStore, LeadingAndTrailingBlanksOfAValueDoNotSurviveTheProfileFile) {
+    // The profile rules trim a value; a value stored with blanks around it
+    // reads back without them. This is how settings files have always read.
+    TempDir dir;
+    SaveServerSettings(dir.File("settings.dat"), Sample());
+    EXPECT_EQ(LoadServerSettings(dir.File("settings.dat")).InvalidPage, "http://shop.example/invalid.html");
+}
+
+TEST(SettingsStore, FailedWriteRaisesUnableToWriteAndLeavesTheOldFile) {
+    TempDir dir;
+    dir.Write("settings.dat", "[Settings]\r\nwebserver=old\r\n");
+    const std::string path = dir.File("settings.dat");
+    ReadOnlyDir guard(dir.Path());
+    try {
+        SaveServerSettings(path, Sample());
+        FAIL();
+    } catch (const EPlatformError& e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
+    }
+    EXPECT_EQ(dir.Read("settings.dat"), "[Settings]\r\nwebserver=old\r\n");
+}
+
+} // namespace

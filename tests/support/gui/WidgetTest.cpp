@@ -1,0 +1,68 @@
+#include "tests/support/gui/WidgetTest.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
+    return QTest::qWaitFor(cond, timeoutMs);
+}
+
+struct ModalAction::State {
+    std::function<void(QWidget*)> action;
+    QPointer<QWidget> before;
+    QTimer timer;
+    QElapsedTimer clock;
+    int timeoutMs = 0;
+    bool ran = false;
+};
+
+ModalAction::ModalAction(std::function<void(QWidget*)> action, int timeoutMs) : state_(new State) {
+    state_->action = std::move(action);
+    state_->before = QApplication::activeModalWidget();
+    state_->timeoutMs = timeoutMs;
+    state_->clock.start();
+    // A short poll of the modal stack from the event loop: the dialog's own
+    // modal loop keeps running it, so the action runs inside that loop.
+    state_->timer.setInterval(5);
+    State* s = state_;
+    QObject::connect(&state_->timer, &QTimer::timeout, [s] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != s->before && modal->isVisible()) {
+            s->timer.stop();
+            s->ran = true;
+            s->action(modal);
+        } else if (s->clock.elapsed() > s->timeoutMs) {
+            s->timer.stop();
+        }
+    });
+    state_->timer.start();
+}
+
+ModalAction::~ModalAction() { delete state_; }
+
+bool ModalAction::Ran() const { return state_->ran; }
+
+MessageAnswer::MessageAnswer(const std::string& buttonCaption)
+    : seen_(std::make_shared<SeenMessage>()),
+      action_([seen = seen_, caption = QString::fromStdString(buttonCaption)](QWidget* w) {
+          seen->shown = true;
+          seen->text = w->property("messageText").toByteArray().toStdString();
+          seen->title = w->windowTitle().toStdString();
+          for (QPushButton* b : w->findChildren<QPushButton*>())
+              seen->buttons.push_back(b->text().toStdString());
+          if (QPushButton* b = FindButton(w, caption))
+              Click(b);
+      }) {}
+
+QPushButton* FindButton(QWidget* root, const QString& caption) {
+    for (QPushButton* b : root->findChildren<QPushButton*>())
+        if (b->text() == caption)
+            return b;
+    return nullptr;
+}
+
+void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }

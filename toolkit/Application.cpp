@@ -1,0 +1,17 @@
+#include "toolkit/Application.h"
+
+#include "toolkit/CrashReporter.h"
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Corvanta"));
+    TCrashReporter::Install();
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        TCrashReporter::ReportCurrentException();
+    }
+    return false;
+}

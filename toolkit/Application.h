@@ -1,0 +1,13 @@
+#pragma once
+// The application object. Every event is delivered through it, so a failure
+// that leaves any handler of any window is caught here and handed to the
+// crash reporter; the program then goes on.
+
+#include <QApplication>
+
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    TApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
