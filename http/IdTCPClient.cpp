@@ -1,0 +1,85 @@
+#include "http/IdTCPClient.h"
+
+#include "http/IdAntiFreeze.h"
+#include "http/IdConnectThread.h"
+#include "http/IdException.h"
+#include "http/IdStack.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+constexpr int kConnectStep = 125;
+constexpr int kPumpedConnectTimeout = 120000;
+}  // namespace
+
+void TIdTCPClient::Connect(int timeout) {
+    if (Connected())
+        throw EIdAlreadyConnected();
+    ResetForConnect();
+    try {
+        endpoint_.Allocate();
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(std::uint16_t(port_));
+        address.sin_addr = TIdStack::ResolveHost(host_);
+        if (timeout != 0 && timeout != -1) {
+            ConnectTimeoutWait(address, timeout);
+        } else if (TIdAntiFreeze::ShouldUse()) {
+            ConnectTimeoutWait(address, kPumpedConnectTimeout);
+        } else {
+            int err = TIdIOHandlerSocket::ConnectSocket(endpoint_.Handle(), address, -1);
+            if (err != 0)
+                TIdStack::RaiseSocketError(TIdStack::WSErrorFromErrno(err));
+        }
+    } catch (...) {
+        endpoint_.Close();
+        hasEndpoint_ = false;
+        throw;
+    }
+}
+
+void TIdTCPClient::ConnectTimeoutWait(const sockaddr_in& address, int timeout) {
+    using std::chrono::milliseconds;
+    int step = kConnectStep;
+    if (TIdAntiFreeze::ShouldUse())
+        step = std::clamp(TIdAntiFreeze::Instance()->IdleTimeOut, 1, kConnectStep);
+
+    struct Connecting {
+        TIdTCPClient& client;
+        explicit Connecting(TIdTCPClient& c) : client(c) {
+            client.connecting_ = true;
+            client.connectAborted_ = false;
+        }
+        ~Connecting() { client.connecting_ = false; }
+    } connecting(*this);
+
+    TIdConnectThread worker(endpoint_.Handle(), address);
+    int remaining = timeout;
+    bool finished = false;
+    while (remaining > step) {
+        if (worker.WaitFinished(milliseconds(step))) {
+            finished = true;
+            break;
+        }
+        TIdAntiFreeze::DoProcess(true);
+        if (connectAborted_) {
+            // A handler run by the pump closed the connection.
+            worker.Terminate();
+            worker.WaitFor();
+            throw EIdConnClosedGracefully();
+        }
+        remaining -= step;
+    }
+    if (!finished && remaining > 0)
+        finished = worker.WaitFinished(milliseconds(remaining));
+    if (!finished) {
+        worker.Terminate();
+        worker.WaitFor();
+        endpoint_.Close();
+        throw EIdConnectTimeout();
+    }
+    worker.WaitFor();
+    if (!worker.ErrorMessage().empty())
+        throw EIdConnectException(worker.ErrorMessage());
+}

@@ -1,0 +1,288 @@
+#include "http/IdTCPConnection.h"
+
+#include "http/IdAntiFreeze.h"
+#include "http/IdException.h"
+#include "http/IdStack.h"
+#include "http/IdStream.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+namespace {
+// Errors after which the socket is of no further use.
+constexpr int kShutdown = 10058;
+constexpr int kAborted = 10053;
+constexpr int kReset = 10054;
+}  // namespace
+
+bool TIdTCPConnection::Connected() {
+    if (!hasEndpoint_)
+        return false;
+    if (closedGracefully_ && endpoint_.IsOpen())
+        endpoint_.Close();
+    return endpoint_.IsOpen();
+}
+
+void TIdTCPConnection::ReceiveAvailable() {
+    const std::size_t size = std::size_t(RecvBufferSize());
+    ssize_t n = endpoint_.Recv(receiveBuffer_.Prepare(size), size);
+    if (n > 0) {
+        receiveBuffer_.Commit(std::size_t(n));
+        return;
+    }
+    // A close or a failure: either way the socket is finished.
+    closedGracefully_ = true;
+    endpoint_.Close();
+}
+
+void TIdTCPConnection::CheckForDataOnSource(int ms) {
+    if (!Connected())
+        return;
+    int rc = endpoint_.WaitReadable(ms);
+    if (rc > 0)
+        ReceiveAvailable();
+    else if (rc == 0)
+        TIdAntiFreeze::DoProcess(true);
+}
+
+void TIdTCPConnection::CheckForGracefulDisconnect() {
+    if (!Connected())
+        return;
+    if (endpoint_.WaitReadable(0) > 0)
+        ReceiveAvailable();
+}
+
+bool TIdTCPConnection::WaitReadable(int ms) {
+    if (!SocketOpen())
+        throw EIdConnClosedGracefully();
+    auto wait = [this](int slice) {
+        int rc = endpoint_.WaitReadable(slice);
+        if (rc < 0)
+            TIdStack::RaiseLastSocketError();
+        return rc > 0;
+    };
+    if (!TIdAntiFreeze::ShouldUse())
+        return wait(ms < 0 ? -1 : ms);
+
+    const int slice = std::max(1, TIdAntiFreeze::Instance()->IdleTimeOut);
+    // The limit is cut from its end into whole slices; the piece left at the
+    // front (1 to slice ms) is waited first: 600 ms gives 100, 250, 250.
+    int remaining = ms;
+    int current = ms < 0 ? slice : (ms % slice ? ms % slice : std::min(ms, slice));
+    for (;;) {
+        // A pump may have closed the connection.
+        if (!SocketOpen())
+            throw EIdConnClosedGracefully();
+        if (wait(current))
+            return true;
+        TIdAntiFreeze::DoProcess(true);
+        if (ms >= 0) {
+            remaining -= current;
+            if (remaining <= 0)
+                return false;
+        }
+        current = slice;
+    }
+}
+
+int TIdTCPConnection::ReadFromStack(bool raiseIfDisconnected, int timeout, bool raiseOnTimeout) {
+    if (timeout == IdTimeoutDefault)
+        timeout = readTimeout_ == 0 ? IdTimeoutInfinite : readTimeout_;
+    for (;;) {
+        if (ClosedForReading()) {
+            if (raiseIfDisconnected && receiveBuffer_.Empty())
+                throw EIdConnClosedGracefully();
+            return 0;
+        }
+        if (!WaitReadable(timeout)) {
+            if (raiseOnTimeout)
+                throw EIdReadTimeout();
+            return -1;
+        }
+        const std::size_t size = std::size_t(RecvBufferSize());
+        ssize_t n = endpoint_.Recv(receiveBuffer_.Prepare(size), size);
+        if (n > 0) {
+            receiveBuffer_.Commit(std::size_t(n));
+            return int(n);
+        }
+        if (n == 0) {
+            closedGracefully_ = true;
+            endpoint_.Close();
+            continue;
+        }
+        const int number = TIdStack::WSErrorFromErrno(errno);
+        if (number == kShutdown || number == kAborted) {
+            endpoint_.Close();
+            if (!receiveBuffer_.Empty()) {
+                closedGracefully_ = true;
+                continue;
+            }
+        }
+        TIdStack::RaiseSocketError(number);
+    }
+}
+
+std::string TIdTCPConnection::ReadLine() {
+    const std::size_t limit = std::size_t(LineLimit());
+    for (;;) {
+        std::size_t lf = receiveBuffer_.IndexOf('\n', lineScanned_);
+        if (lf != std::string::npos) {
+            lineScanned_ = 0;
+            if (lf > limit)
+                throw EIdReadLnMaxLineLengthExceeded();
+            std::string line = receiveBuffer_.Extract(lf + 1);
+            line.pop_back();
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            return line;
+        }
+        lineScanned_ = receiveBuffer_.Size();
+        if (receiveBuffer_.Size() > limit)
+            throw EIdReadLnMaxLineLengthExceeded();
+        // Unterminated bytes are no line: they stay in the buffer.
+        if (ClosedForReading())
+            throw EIdConnClosedGracefully();
+        ReadFromStack(true, IdTimeoutDefault, true);
+    }
+}
+
+void TIdTCPConnection::CutBack(TIdStream& sink) {
+    const std::int64_t position = sink.Position();
+    if (sink.Size() > position)
+        sink.SetSize(position);
+}
+
+void TIdTCPConnection::ReadBytes(std::int64_t count, TIdStream& sink) {
+    // The sink is not sized in advance to position + count: the count comes
+    // from the peer, and a memory sink must not allocate what a header
+    // merely claims. It grows as the bytes arrive.
+    lineScanned_ = 0;
+    try {
+        std::size_t take = std::size_t(std::min<std::int64_t>(count, std::int64_t(receiveBuffer_.Size())));
+        receiveBuffer_.ExtractTo(take, sink);
+        count -= std::int64_t(take);
+        while (count > 0) {
+            const std::size_t block = std::size_t(std::min<std::int64_t>(count, RecvBufferSize()));
+            while (receiveBuffer_.Size() < block) {
+                // A block cut short by the close stays in the buffer.
+                if (ClosedForReading())
+                    throw EIdConnClosedGracefully();
+                ReadFromStack(true, IdTimeoutDefault, true);
+            }
+            receiveBuffer_.ExtractTo(block, sink);
+            count -= std::int64_t(block);
+        }
+    } catch (...) {
+        try {
+            CutBack(sink);
+        } catch (...) {
+        }
+        throw;
+    }
+    CutBack(sink);
+}
+
+void TIdTCPConnection::ReadUntilClose(TIdStream& sink) {
+    lineScanned_ = 0;
+    try {
+        for (;;) {
+            receiveBuffer_.ExtractTo(receiveBuffer_.Size(), sink);
+            if (ReadFromStack(false, IdTimeoutDefault, true) == 0)
+                break;
+        }
+        receiveBuffer_.ExtractTo(receiveBuffer_.Size(), sink);
+    } catch (...) {
+        try {
+            CutBack(sink);
+        } catch (...) {
+        }
+        throw;
+    }
+    CutBack(sink);
+}
+
+void TIdTCPConnection::SendAll(const char* bytes, std::size_t count) {
+    while (count > 0) {
+        ssize_t n = endpoint_.Send(bytes, count);
+        if (n < 0) {
+            const int number = TIdStack::WSErrorFromErrno(errno);
+            if (number == kShutdown || number == kAborted || number == kReset)
+                endpoint_.Close();
+            TIdStack::RaiseSocketError(number);
+        }
+        bytes += n;
+        count -= std::size_t(n);
+    }
+}
+
+void TIdTCPConnection::Write(std::string_view bytes) {
+    if (!Connected())
+        throw EIdNotConnected();
+    if (writeCollector_)
+        writeCollector_->append(bytes);
+    else
+        SendAll(bytes.data(), bytes.size());
+}
+
+void TIdTCPConnection::OpenWriteBuffer() {
+    writeCollector_.emplace();
+}
+
+void TIdTCPConnection::CloseWriteBuffer() {
+    if (!writeCollector_)
+        return;
+    std::string bytes = std::move(*writeCollector_);
+    writeCollector_.reset();
+    Write(bytes);
+}
+
+void TIdTCPConnection::CancelWriteBuffer() {
+    writeCollector_.reset();
+}
+
+void TIdTCPConnection::WriteStream(TIdStream& source) {
+    if (!Connected())
+        throw EIdNotConnected();
+    source.Seek(0, TSeekOrigin::soBeginning);
+    std::int64_t left = source.Size();
+    const std::size_t blockSize = std::size_t(SendBufferSize());
+    std::unique_ptr<char[]> block(new char[blockSize]);
+    while (left > 0) {
+        std::size_t n = source.Read(block.get(), std::size_t(std::min<std::int64_t>(left, std::int64_t(blockSize))));
+        if (n == 0)
+            throw EIdNoDataToRead();
+        Write(std::string_view(block.get(), n));
+        left -= std::int64_t(n);
+    }
+}
+
+void TIdTCPConnection::CloseConnection() {
+    if (connecting_) {
+        // The connect in progress owns the socket; it gives up at its next
+        // step and cleans up itself.
+        connectAborted_ = true;
+        return;
+    }
+    writeCollector_.reset();
+    if (!hasEndpoint_)
+        return;
+    closedGracefully_ = true;
+    endpoint_.Close();
+    hasEndpoint_ = false;
+}
+
+void TIdTCPConnection::ResetForConnect() {
+    hasEndpoint_ = true;
+    receiveBuffer_.Clear();
+    lineScanned_ = 0;
+    closedGracefully_ = false;
+    writeCollector_.reset();
+}
+
+void TIdTCPConnection::OpenOnSocket(int handle) {
+    if (Connected())
+        throw EIdAlreadyConnected();
+    ResetForConnect();
+    endpoint_.Adopt(handle);
+}
