@@ -4,9 +4,10 @@
 #include <cstring>
 
 std::size_t TIdMemoryStream::Read(void* buffer, std::size_t count) {
-    if (position_ >= Size())
+    const auto size = std::int64_t(data_.size());
+    if (position_ >= size)
         return 0;
-    count = std::min<std::size_t>(count, std::size_t(Size() - position_));
+    count = std::min<std::size_t>(count, std::size_t(size - position_));
     std::memcpy(buffer, data_.data() + position_, count);
     position_ += std::int64_t(count);
     return count;
@@ -26,12 +27,12 @@ std::size_t TIdMemoryStream::Write(const void* buffer, std::size_t count) {
 std::int64_t TIdMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     std::int64_t base = origin == TSeekOrigin::soBeginning ? 0
                         : origin == TSeekOrigin::soCurrent ? position_
-                                                            : Size();
+                                                            : std::int64_t(data_.size());
     position_ = std::max<std::int64_t>(0, base + offset);
     return position_;
 }
 
 void TIdMemoryStream::SetSize(std::int64_t size) {
     data_.resize(std::size_t(std::max<std::int64_t>(0, size)));
-    position_ = std::min(position_, Size());
+    position_ = std::min(position_, std::int64_t(data_.size()));
 }

@@ -557,7 +557,14 @@ void ScriptedServer::Run() {
                 Connection& added = connections.back();
                 Exchange e;
                 std::size_t index = 0;
-                if (current(e, index) && e.expect.kind == Expect::Kind::Connection) {
+                const bool haveNext = current(e, index);
+                if (haveNext && e.readPaceBytes > 0) {
+                    // A small receive window makes the slow reading felt by
+                    // the sender instead of vanishing into buffers.
+                    int size = int(e.readPaceBytes);
+                    ::setsockopt(added.fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+                }
+                if (haveNext && e.expect.kind == Expect::Kind::Connection) {
                     record(index, added, {}, {});
                     advance();
                     respond(added, e);
