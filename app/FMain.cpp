@@ -2,6 +2,10 @@
 
 #include "BuildOptions.h"
 #include "app/SettingsStore.h"
+#include "branding/Branding.h"
+#include "branding/GifBanner.h"
+#include "branding/StillBanner.h"
+#include "branding/UUtils.h"
 #include "platform/ExeDir.h"
 #include "toolkit/SkinButton.h"
 #include "toolkit/SkinLinkLabel.h"
@@ -69,6 +73,8 @@ void TfrmMain::BuildLayout() {
     btnHelp = AddButton(tools, bsSkinPanel1, "btnHelp", "Help");
     btnUpdate = AddButton(tools, bsSkinPanel1, "btnUpdate", "Check Updates");
     btnMakeMoney = AddButton(tools, bsSkinPanel1, "btnMakeMoney", "Make Money");
+    connect(btnHelp, &QPushButton::clicked, this, &TfrmMain::btnHelpClick);
+    connect(btnMakeMoney, &QPushButton::clicked, this, &TfrmMain::btnMakeMoneyClick);
     tools->addStretch(1);
     layout->addWidget(bsSkinPanel1);
 
@@ -78,11 +84,13 @@ void TfrmMain::BuildLayout() {
     panBanner->setObjectName(QStringLiteral("panBanner"));
     panBanner->setFrameShape(QFrame::StyledPanel);
     panBanner->setFixedHeight(kBannerHeight);
-    imgBanner = new QLabel(panBanner);
+    imgBanner = new TStillBanner(panBanner);
     imgBanner->setObjectName(QStringLiteral("imgBanner"));
     imgBanner->setGeometry(5, 5, 468, 55);
-    gifBanner = new QLabel(panBanner);
+    gifBanner = new TGifBanner(panBanner);
     gifBanner->setObjectName(QStringLiteral("gifBanner"));
+    connect(imgBanner, &TStillBanner::clicked, this, &TfrmMain::imgBannerClick);
+    connect(gifBanner, &TGifBanner::clicked, this, &TfrmMain::gifBannerClick);
     layout->addWidget(panBanner);
 
     CouponList = new TCouponListModel(this);
@@ -180,11 +188,42 @@ void TfrmMain::resizeEvent(QResizeEvent* event) {
     FormResize();
 }
 
-void TfrmMain::FormShow() {}
+void TfrmMain::FormShow() {
+    CentreBanner(panBanner, imgBanner);
+    CentreBanner(panBanner, gifBanner);
+}
 
-void TfrmMain::FormResize() {}
+void TfrmMain::FormResize() {
+    CentreBanner(panBanner, imgBanner);
+    CentreBanner(panBanner, gifBanner);
+}
 
-void TfrmMain::LoadBranding() {}
+void TfrmMain::LoadBranding() {
+    TBrandingValues v = ::LoadBranding(
+        ExeDir(), {this, panBanner, imgBanner, gifBanner, lblLink1URL, lblLink2URL, &bsSkinData1});
+    AffiliateID = v.AffiliateID;
+    BannerClickURL = v.BannerClickURL;
+    BannerImagePath = v.BannerImagePath;
+    FirstLinkURL = v.FirstLinkURL;
+    FirstLinkCaption = v.FirstLinkCaption;
+    SecondLinkURL = v.SecondLinkURL;
+    SecondLinkCaption = v.SecondLinkCaption;
+    BrandIconPath = v.BrandIconPath;
+}
+
+void TfrmMain::imgBannerClick() {
+    if (!BannerClickURL.empty())
+        OpenURL(BannerClickURL);
+}
+
+void TfrmMain::gifBannerClick() {
+    if (!BannerClickURL.empty())
+        OpenURL(BannerClickURL);
+}
+
+void TfrmMain::btnHelpClick() { OpenURL(HelpURL()); }
+
+void TfrmMain::btnMakeMoneyClick() { OpenURL(AffiliateURL(AffiliateID)); }
 
 std::string TfrmMain::SettingsPath() const { return ExeDir() + "settings.dat"; }
 

@@ -6,6 +6,8 @@
 // one global reference frmMain.
 
 #include "app/CouponListModel.h"
+#include "branding/GifBanner.h"
+#include "branding/StillBanner.h"
 #include "service/ServerSettings.h"
 #include "toolkit/SkinData.h"
 #include "toolkit/SkinMessage.h"
@@ -14,7 +16,6 @@
 #include <string>
 
 class QFrame;
-class QLabel;
 class QTableView;
 class QTimer;
 class TbsSkinButton;
@@ -50,8 +51,8 @@ public:
     TbsSkinButton* btnUpdate = nullptr;
     TbsSkinButton* btnMakeMoney = nullptr;
     QFrame* panBanner = nullptr;
-    QLabel* imgBanner = nullptr;
-    QLabel* gifBanner = nullptr;
+    TStillBanner* imgBanner = nullptr;
+    TGifBanner* gifBanner = nullptr;
     QTableView* lvwItems = nullptr;
     TCouponListModel* CouponList = nullptr;
     QFrame* bsSkinPanel4 = nullptr;  // bottom panel
@@ -82,6 +83,10 @@ private:
     void Timer1Timer();
 
     void LoadBranding();
+    void imgBannerClick();
+    void gifBannerClick();
+    void btnHelpClick();
+    void btnMakeMoneyClick();
     void LoadSettings();
     void SaveSettings();
     std::string SettingsPath() const;
