@@ -212,8 +212,6 @@ struct Connection {
 
 ScriptedServer::ScriptedServer(std::vector<Exchange> script) : state_(std::make_unique<State>()) {
     State& s = *state_;
-    for (auto& e : script)
-        Add(std::move(e));
     if (::pipe2(s.wake, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::runtime_error("ScriptedServer: pipe failed");
     s.listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -228,6 +226,8 @@ ScriptedServer::ScriptedServer(std::vector<Exchange> script) : state_(std::make_
         ::getsockname(s.listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         throw std::runtime_error(std::string("ScriptedServer: cannot listen: ") + std::strerror(errno));
     port_ = ntohs(address.sin_port);
+    for (auto& e : script)
+        Add(std::move(e));
     thread_ = std::thread(&ScriptedServer::Run, this);
 }
 
@@ -250,7 +250,17 @@ void ScriptedServer::Stop() {
         thread_.join();
 }
 
+std::string ScriptedServer::Fill(std::string text) const {
+    const std::pair<std::string, std::string> names[] = {{"{HOST}", HostPort()}, {"{PORT}", std::to_string(port_)}};
+    for (const auto& [name, value] : names)
+        for (std::size_t at = text.find(name); at != std::string::npos; at = text.find(name, at + value.size()))
+            text.replace(at, name.size(), value);
+    return text;
+}
+
 void ScriptedServer::Add(Exchange exchange) {
+    exchange.expect.bytes = Fill(std::move(exchange.expect.bytes));
+    exchange.response = Fill(std::move(exchange.response));
     std::lock_guard lock(state_->mutex);
     state_->script.push_back(std::move(exchange));
     state_->received.emplace_back();

@@ -8,7 +8,7 @@
 // connection, and every mismatch, and counts the connections it accepted.
 //
 //     ScriptedServer server({
-//         {ScriptedServer::Expect::Exact("GET /a HTTP/1.1\r\nHost: " + ... + "\r\n\r\n"),
+//         {ScriptedServer::Expect::Exact("GET /a HTTP/1.1\r\nHost: {HOST}\r\n\r\n"),
 //          "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK"},
 //         {ScriptedServer::Expect::Pattern("POST / HTTP/1.0\r\n...boundary=" +
 //                                          ScriptedServer::BoundaryPattern() + "..."),
@@ -16,6 +16,10 @@
 //     });
 //     client.GetText(server.Url("/a"));
 //     EXPECT_TRUE(server.WaitDone());   // all exchanges served, no mismatch
+//
+// In expected bytes, patterns and responses, {HOST} stands for
+// "127.0.0.1:<port>" and {PORT} for the port, so a table can spell the Host
+// header and absolute Location URLs before the port is known.
 //
 // Requests are framed as HTTP requests: the head up to the empty line, then
 // as many body bytes as its Content-Length says. Exchanges are served in
@@ -142,6 +146,9 @@ public:
     // The pattern of a multipart boundary: eight hyphens and fifteen digits.
     static std::string BoundaryPattern();
     static char GeneratedByte(std::uint64_t index) { return char('a' + index % 26); }
+
+    // text with {HOST} and {PORT} filled in.
+    std::string Fill(std::string text) const;
 
     // Stops serving and closes every connection; the destructor does it too.
     void Stop();
