@@ -272,6 +272,21 @@ TEST(HttpUrl, RelativeUrlGoesToThePreviousHostRelativeToThePreviousPath) {
     EXPECT_TRUE(server.WaitDone());
 }
 
+TEST(HttpUrl, UserInformationIsKeptButNeverSent) {
+    ScriptedServer server({{Expect::Exact(Get("/x")), Ok("x")}});
+    Client c;
+    EXPECT_EQ(c.http.GetText("http://user:secret@" + server.HostPort() + "/x"), "x");
+    EXPECT_TRUE(server.WaitDone());
+    EXPECT_EQ(c.http.Request().Username, "user");
+    EXPECT_EQ(c.http.Request().Password, "secret");
+}
+
+TEST(HttpUrl, RelativeUrlBeforeAnyHostGoesToTheResolverWithAnEmptyName) {
+    Client c;
+    EXPECT_THROW(c.http.GetText("couponsactions.php"), EIdSocketError);
+    EXPECT_EQ(c.http.Request().Host, "");
+}
+
 TEST(HttpUrl, HttpsFailsBeforeAnyConnection) {
     ScriptedServer server({{Expect::Exact(Get("/after")), Ok("ok")}});
     Client c;

@@ -162,6 +162,15 @@ TEST(HostLookup, NonLiteralGoesToPlatformLookupAndItsFailureIsASocketError) {
     }
 }
 
+TEST(HostLookup, LookupNeverPumps) {
+    RecordingPump pump;
+    TIdTCPClient client;
+    client.SetHost("256.1.1.1");
+    EXPECT_THROW(client.Connect(5000), EIdSocketError);
+    EXPECT_TRUE(pump.Calls().empty());
+    EXPECT_FALSE(client.Connected());
+}
+
 TEST(HostLookup, LowerCaseLocalhostConnects) {
     ScriptedServer server({Sends("hi\n")});
     TIdTCPClient client;
