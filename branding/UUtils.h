@@ -8,8 +8,9 @@
 #include <string>
 
 // Starts the desktop's default web browser with the address, unchanged, as
-// its only argument. False, without any message, when no browser is
-// registered.
+// its only argument. True when a browser is registered and its start was
+// requested, whatever became of the start; false, without any message, when
+// no browser is registered.
 bool OpenURL(const std::string& url);
 
 // The fixed help page.
