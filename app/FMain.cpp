@@ -6,6 +6,8 @@
 #include "branding/GifBanner.h"
 #include "branding/StillBanner.h"
 #include "branding/UUtils.h"
+#include "dialogs/FFormCode.h"
+#include "dialogs/FSettings.h"
 #include "platform/ExeDir.h"
 #include "toolkit/SkinButton.h"
 #include "toolkit/SkinLinkLabel.h"
@@ -73,6 +75,8 @@ void TfrmMain::BuildLayout() {
     btnHelp = AddButton(tools, bsSkinPanel1, "btnHelp", "Help");
     btnUpdate = AddButton(tools, bsSkinPanel1, "btnUpdate", "Check Updates");
     btnMakeMoney = AddButton(tools, bsSkinPanel1, "btnMakeMoney", "Make Money");
+    connect(btnLoad, &QPushButton::clicked, this, &TfrmMain::btnLoadClick);
+    connect(bsSkinButton7, &QPushButton::clicked, this, &TfrmMain::bsSkinButton7Click);
     connect(btnHelp, &QPushButton::clicked, this, &TfrmMain::btnHelpClick);
     connect(btnMakeMoney, &QPushButton::clicked, this, &TfrmMain::btnMakeMoneyClick);
     tools->addStretch(1);
@@ -230,3 +234,17 @@ std::string TfrmMain::SettingsPath() const { return ExeDir() + "settings.dat"; }
 void TfrmMain::LoadSettings() { ServerSettings = LoadServerSettings(SettingsPath()); }
 
 void TfrmMain::SaveSettings() { SaveServerSettings(SettingsPath(), ServerSettings); }
+
+void TfrmMain::btnLoadClick() {
+    TfrmFormCode frmFormCode(ServerSettings, this);
+    frmFormCode.exec();
+}
+
+void TfrmMain::bsSkinButton7Click() {
+    TfrmSettings frmSettings(ServerSettings, this);
+    frmSettings.Fill(ServerSettings);
+    frmSettings.exec();
+    // Whatever closed the dialog: after a cancel the file gets the values
+    // that were in effect before.
+    SaveSettings();
+}

@@ -82,6 +82,8 @@ private:
     void FormResize();
     void Timer1Timer();
 
+    void btnLoadClick();
+    void bsSkinButton7Click();
     void LoadBranding();
     void imgBannerClick();
     void gifBannerClick();

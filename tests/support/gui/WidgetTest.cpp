@@ -13,6 +13,7 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
 
 struct ModalAction::State {
     std::function<void(QWidget*)> action;
+    QString objectName;
     QPointer<QWidget> before;
     QTimer timer;
     QElapsedTimer clock;
@@ -20,8 +21,14 @@ struct ModalAction::State {
     bool ran = false;
 };
 
-ModalAction::ModalAction(std::function<void(QWidget*)> action, int timeoutMs) : state_(new State) {
+ModalAction::ModalAction(std::function<void(QWidget*)> action, int timeoutMs)
+    : ModalAction(nullptr, std::move(action), timeoutMs) {}
+
+ModalAction::ModalAction(const char* objectName, std::function<void(QWidget*)> action, int timeoutMs)
+    : state_(new State) {
     state_->action = std::move(action);
+    if (objectName)
+        state_->objectName = QString::fromLatin1(objectName);
     state_->before = QApplication::activeModalWidget();
     state_->timeoutMs = timeoutMs;
     state_->clock.start();
@@ -31,7 +38,8 @@ ModalAction::ModalAction(std::function<void(QWidget*)> action, int timeoutMs) : 
     State* s = state_;
     QObject::connect(&state_->timer, &QTimer::timeout, [s] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal != s->before && modal->isVisible()) {
+        bool wanted = s->objectName.isEmpty() ? modal != s->before : modal && modal->objectName() == s->objectName;
+        if (modal && wanted && modal->isVisible()) {
             s->timer.stop();
             s->ran = true;
             s->action(modal);

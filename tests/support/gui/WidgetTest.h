@@ -22,6 +22,9 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs = kWaitBoundMs);
 class ModalAction {
 public:
     explicit ModalAction(std::function<void(QWidget*)> action, int timeoutMs = kWaitBoundMs);
+    // Only for a modal window with this object name ("ErrorDialog",
+    // "msgMainForm", "frmCoupon", ...), whenever it comes.
+    ModalAction(const char* objectName, std::function<void(QWidget*)> action, int timeoutMs = kWaitBoundMs);
     ~ModalAction();
     bool Ran() const;
 

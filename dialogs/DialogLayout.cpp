@@ -1,0 +1,37 @@
+#include "dialogs/DialogLayout.h"
+
+#include <QDialog>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace {
+
+// Centres its dialog on the screen each time it is shown.
+class CentreOnShow : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            auto* w = static_cast<QWidget*>(watched);
+            if (QScreen* screen = QGuiApplication::primaryScreen()) {
+                QRect r = w->frameGeometry();
+                r.moveCenter(screen->availableGeometry().center());
+                w->move(r.topLeft());
+            }
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void SetDialogFlags(QDialog* dialog, bool minimise) {
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (minimise)
+        flags |= Qt::WindowMinimizeButtonHint;
+    dialog->setWindowFlags(flags);
+    dialog->setModal(true);
+    dialog->installEventFilter(new CentreOnShow(dialog));
+}

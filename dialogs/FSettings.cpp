@@ -1,0 +1,123 @@
+#include "dialogs/FSettings.h"
+
+#include "dialogs/DialogLayout.h"
+#include "platform/AtomicFile.h"
+#include "platform/ExeDir.h"
+#include "toolkit/SkinButton.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <sys/stat.h>
+
+namespace {
+
+std::string PhpString(const std::string& value) {
+    std::string out;
+    out.reserve(value.size() + 2);
+    for (char c : value) {
+        if (c == '\\' || c == '"' || c == '$')
+            out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+std::string Local(const QLineEdit* edit) { return edit->text().toLocal8Bit().toStdString(); }
+
+} // namespace
+
+std::string CoupSettingsScript(const TServerSettings& v) {
+    std::string s = "<?php\r\n";
+    s += "  $hostname=\"" + PhpString(v.DbHostName) + "\";\r\n";
+    s += "  $database=\"" + PhpString(v.DbDatabase) + "\";\r\n";
+    s += "  $username=\"" + PhpString(v.DbUserName) + "\";\r\n";
+    s += "  $password=\"" + PhpString(v.DbPassword) + "\";\r\n";
+    s += "  $invalidpage=\"" + PhpString(v.InvalidPage) + "\";\r\n";
+    s += "?>\r\n";
+    return s;
+}
+
+TfrmSettings::TfrmSettings(TServerSettings& settings, QWidget* parent)
+    : QDialog(parent), settings_(settings) {
+    setObjectName(QStringLiteral("frmSettings"));
+    setWindowTitle(QStringLiteral("Settings"));
+    SetDialogFlags(this);
+
+    auto* form = new QFormLayout;
+    form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto addEdit = [&](const char* name, const char* caption) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QString::fromLatin1(name));
+        auto* label = new QLabel(QString::fromLatin1(caption), this);
+        label->setBuddy(edit);
+        edit->setAccessibleName(label->text());
+        form->addRow(label, edit);
+        return edit;
+    };
+    edtSite = addEdit("edtSite", "Site URL:");
+    edtHostname = addEdit("edtHostname", "MYSQL Host:");
+    edtDatabase = addEdit("edtDatabase", "Coupons Database:");
+    edtUsername = addEdit("edtUsername", "Database User:");
+    edtPassword = addEdit("edtPassword", "User Password:");
+    edtInvalid = addEdit("edtInvalid", "Invalid Page:");
+
+    btnOk = new TbsSkinButton(QStringLiteral("Ok"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->ModalResult = 1;
+    btnCancel = new TbsSkinButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->ModalResult = 2;
+    connect(btnOk, &QPushButton::clicked, this, &TfrmSettings::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmSettings::btnCancelClick);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+    buttons->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+    setFixedSize(409, 217);
+}
+
+void TfrmSettings::Fill(const TServerSettings& v) {
+    edtSite->setText(QString::fromLocal8Bit(v.WebServer.c_str()));
+    edtHostname->setText(QString::fromLocal8Bit(v.DbHostName.c_str()));
+    edtDatabase->setText(QString::fromLocal8Bit(v.DbDatabase.c_str()));
+    edtUsername->setText(QString::fromLocal8Bit(v.DbUserName.c_str()));
+    edtPassword->setText(QString::fromLocal8Bit(v.DbPassword.c_str()));
+    edtInvalid->setText(QString::fromLocal8Bit(v.InvalidPage.c_str()));
+}
+
+TServerSettings TfrmSettings::EditedValues() const {
+    TServerSettings v = settings_;
+    v.WebServer = Local(edtSite);
+    v.DbHostName = Local(edtHostname);
+    v.DbDatabase = Local(edtDatabase);
+    v.DbUserName = Local(edtUsername);
+    v.DbPassword = Local(edtPassword);
+    v.InvalidPage = Local(edtInvalid);
+    return v;
+}
+
+void TfrmSettings::ApplySettings() {
+    TServerSettings v = EditedValues();
+    // The file holds the database password: its owner alone may read it. A
+    // failure to write it leaves this handler, and the values are not taken.
+    WriteFileAtomically(ExeDir() + "coupsettings.php", CoupSettingsScript(v), S_IRUSR | S_IWUSR);
+    settings_ = v;
+}
+
+void TfrmSettings::btnOkClick() {
+    ApplySettings();
+    done(1);
+}
+
+void TfrmSettings::btnCancelClick() { done(2); }
+
+void TfrmSettings::reject() { done(2); }

@@ -1,0 +1,61 @@
+// The order-page form snippet, through the main window's button.
+
+#include "dialogs/FFormCode.h"
+#include "platform/Clipboard.h"
+#include "tests/support/gui/MainWindowFixture.h"
+
+#include <QPlainTextEdit>
+
+namespace {
+
+const std::string kTail =
+    "\"><p>Enter the coupon code <input type=\"text\" name=\"coupcode\" size=\"15\" ><input name=\"action\" "
+    "type=\"hidden\" id=\"action\" value=\"7\" /></p><p><input type=\"submit\" value=\"Submit\" name=\"send\"></FORM>";
+
+class FormCode : public MainWindowTest {
+protected:
+    // Opens the snippet dialog and returns the memo's text and the clipboard after "Copy".
+    std::pair<std::string, std::string> ShowAndCopy() {
+        std::string shown, copied;
+        ModalAction action("frmFormCode", [&](QWidget* w) {
+            auto* d = static_cast<TfrmFormCode*>(w);
+            EXPECT_EQ(d->windowTitle(), "Form HTML Code");
+            EXPECT_TRUE(d->memForm->isReadOnly());
+            shown = d->memForm->toPlainText().toStdString();
+            SetClipboardText("something else");
+            Click(d->btnOk);
+            copied = ClipboardText();
+            EXPECT_TRUE(d->isVisible());  // "Copy" keeps the dialog open
+            Click(d->btnCancel);
+        });
+        Click(window->btnLoad);
+        EXPECT_TRUE(action.Ran());
+        return {shown, copied};
+    }
+};
+
+TEST_F(FormCode, PlainSiteURL) {
+    PrepareSite("http://shop.example");
+    Start();
+    auto [shown, copied] = ShowAndCopy();
+    std::string expected = "<FORM METHOD=\"POST\" ACTION=\"http://shop.example/couponsactions.php" + kTail;
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(copied, expected);  // one line, nothing appended
+}
+
+TEST_F(FormCode, EmptySiteURLAndTrailingSlash) {
+    Start();
+    EXPECT_EQ(ShowAndCopy().second, "<FORM METHOD=\"POST\" ACTION=\"/couponsactions.php" + kTail);
+    window->ServerSettings.WebServer = "http://shop.example/";
+    EXPECT_EQ(ShowAndCopy().second, "<FORM METHOD=\"POST\" ACTION=\"http://shop.example//couponsactions.php" + kTail);
+}
+
+TEST_F(FormCode, SiteURLIsEscapedForTheAttribute) {
+    PrepareSite("http://shop.example/a?x=1&y=\"<2>\"");
+    Start();
+    EXPECT_EQ(ShowAndCopy().second,
+              "<FORM METHOD=\"POST\" ACTION=\"http://shop.example/a?x=1&amp;y=&quot;&lt;2&gt;&quot;/couponsactions.php" +
+                  kTail);
+}
+
+} // namespace

@@ -1,0 +1,181 @@
+// The settings dialog, coupsettings.php and settings.dat, through the real
+// main window's "Settings" button.
+
+#include "dialogs/FSettings.h"
+#include "tests/support/ReadOnlyDir.h"
+#include "tests/support/gui/MainWindowFixture.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include "tests/support/Process.h"
+
+#include <QTest>
+#include <sys/stat.h>
+
+namespace {
+
+struct Values {
+    std::string site, host, db, user, password, invalid;
+};
+
+class SettingsDialog : public MainWindowTest {
+protected:
+    // Opens the dialog, runs inside() on it, and returns when it has closed.
+    void Open(const std::function<void(TfrmSettings*)>& inside) {
+        ModalAction action("frmSettings", [&](QWidget* w) { inside(static_cast<TfrmSettings*>(w)); });
+        Click(window->bsSkinButton7);
+        ASSERT_TRUE(action.Ran());
+    }
+
+    static void Type(TfrmSettings* d, const Values& v) {
+        const std::pair<QLineEdit*, const std::string*> edits[] = {
+            {d->edtSite, &v.site}, {d->edtHostname, &v.host}, {d->edtDatabase, &v.db},
+            {d->edtUsername, &v.user}, {d->edtPassword, &v.password}, {d->edtInvalid, &v.invalid}};
+        for (auto [edit, text] : edits) {
+            edit->clear();
+            QTest::keyClicks(edit, QString::fromStdString(*text));
+        }
+    }
+};
+
+TEST_F(SettingsDialog, LayoutLabelsEditsInOrder) {
+    Start();
+    Open([](TfrmSettings* d) {
+        EXPECT_EQ(d->windowTitle(), "Settings");
+        EXPECT_EQ(d->size(), QSize(409, 217));
+        const char* labels[] = {"Site URL:", "MYSQL Host:", "Coupons Database:", "Database User:",
+                                "User Password:", "Invalid Page:"};
+        QLineEdit* edits[] = {d->edtSite, d->edtHostname, d->edtDatabase, d->edtUsername, d->edtPassword, d->edtInvalid};
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(edits[i]->accessibleName(), labels[i]);
+            EXPECT_EQ(edits[i]->echoMode(), QLineEdit::Normal);
+            if (i > 0)
+                EXPECT_GT(edits[i]->y(), edits[i - 1]->y());
+            // Tab order follows the edits.
+            if (i < 5) {
+                QWidget* next = edits[i]->nextInFocusChain();
+                while (!(next->focusPolicy() & Qt::TabFocus))
+                    next = next->nextInFocusChain();
+                EXPECT_EQ(next, edits[i + 1]);
+            }
+        }
+        Click(d->btnCancel);
+    });
+}
+
+TEST_F(SettingsDialog, OkWritesTheSevenLineScriptAndTakesTheValues) {
+    Start();
+    Values v{" http://shop.example/ ", "db.example", "coupons", "owner", "secret", "http://shop.example/bad.html"};
+    Open([&](TfrmSettings* d) {
+        Type(d, v);
+        Click(d->btnOk);
+    });
+    EXPECT_EQ(dir.Read("coupsettings.php"),
+              "<?php\r\n  $hostname=\"db.example\";\r\n  $database=\"coupons\";\r\n  $username=\"owner\";\r\n"
+              "  $password=\"secret\";\r\n  $invalidpage=\"http://shop.example/bad.html\";\r\n?>\r\n");
+    struct stat st{};
+    ASSERT_EQ(stat(dir.File("coupsettings.php").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    // Blanks are kept in memory; settings.dat was rewritten from it.
+    EXPECT_EQ(window->ServerSettings.WebServer, " http://shop.example/ ");
+    EXPECT_EQ(window->ServerSettings.DbPassword, "secret");
+    EXPECT_NE(dir.Read("settings.dat").find("webserver= http://shop.example/ \r\n"), std::string::npos);
+}
+
+TEST_F(SettingsDialog, AllEmptyGivesLinesEndingInTwoQuotesAndEmptiesTheSettings) {
+    dir.Write("settings.dat", "[Settings]\r\nwebserver=http://a\r\ndbhostname=h\r\n");
+    Start();
+    Open([&](TfrmSettings* d) {
+        EXPECT_EQ(d->edtSite->text(), "http://a");
+        Type(d, {});
+        Click(d->btnOk);
+    });
+    EXPECT_EQ(dir.Read("coupsettings.php"),
+              "<?php\r\n  $hostname=\"\";\r\n  $database=\"\";\r\n  $username=\"\";\r\n  $password=\"\";\r\n"
+              "  $invalidpage=\"\";\r\n?>\r\n");
+    EXPECT_EQ(window->ServerSettings.WebServer, "");
+    EXPECT_EQ(window->ServerSettings.DbHostName, "");
+}
+
+TEST_F(SettingsDialog, PhpReadsBackExactlyTheTypedValues) {
+    if (!HaveProgram("php"))
+        GTEST_SKIP() << "php-cli is not installed (scripts/test installs it)";
+    Start();
+    Values v{"http://s", "h\"ost", "d$b{$x}", "us\\er", "p\\\"a$s's\\n", " blank  "};
+    Open([&](TfrmSettings* d) {
+        Type(d, v);
+        Click(d->btnOk);
+    });
+    std::string script = dir.File("coupsettings.php");
+    EXPECT_NE(RunCommand("php -l '" + script + "' 2>&1").find("No syntax errors"), std::string::npos);
+    std::string printed = RunCommand("php -r 'include \"" + script +
+                              "\"; echo $hostname, \"|\", $database, \"|\", $username, \"|\", $password, \"|\", $invalidpage;'");
+    EXPECT_EQ(printed, v.host + "|" + v.db + "|" + v.user + "|" + v.password + "|" + v.invalid);
+}
+
+TEST_F(SettingsDialog, CancelLeavesTheScriptAndRewritesSettingsWithTheOldValues) {
+    dir.Write("settings.dat", "[Settings]\r\nwebserver=http://old\r\n");
+    dir.Write("coupsettings.php", "untouched");
+    Start();
+    Open([&](TfrmSettings* d) {
+        Type(d, {"http://new", "x", "x", "x", "x", "x"});
+        Click(d->btnCancel);
+    });
+    EXPECT_EQ(dir.Read("coupsettings.php"), "untouched");
+    EXPECT_EQ(window->ServerSettings.WebServer, "http://old");
+    EXPECT_EQ(dir.Read("settings.dat"),
+              "[Settings]\r\nwebserver=http://old\r\ndbhostname=\r\ndbdatabase=\r\ndbusername=\r\ndbpassword=\r\n"
+              "invalidpage=\r\n");
+}
+
+TEST_F(SettingsDialog, ClosingTheWindowIsCancelAndCreatesSettingsWithSixEmptyValues) {
+    Start();
+    Open([&](TfrmSettings* d) {
+        Type(d, {"http://new", "x", "x", "x", "x", "x"});
+        d->close();
+    });
+    EXPECT_FALSE(dir.Exists("coupsettings.php"));
+    EXPECT_EQ(dir.Read("settings.dat"),
+              "[Settings]\r\nwebserver=\r\ndbhostname=\r\ndbdatabase=\r\ndbusername=\r\ndbpassword=\r\ninvalidpage=\r\n");
+}
+
+TEST_F(SettingsDialog, ReadOnlyDirectoryReportsTheFailureAndChangesNothing) {
+    dir.Write("settings.dat", "[Settings]\r\nwebserver=http://old\r\n");
+    Start();
+    TServerSettings before = window->ServerSettings;
+    std::vector<std::string> reports;
+    auto report = [&](QWidget* e) {
+        reports.push_back(Child<QLabel>(e, "message")->text().toStdString());
+        Click(Child<QPushButton>(e, "btnContinue"));
+    };
+    std::unique_ptr<ModalAction> afterClose;
+    {
+        ReadOnlyDir guard(dir.Path());
+        Open([&](TfrmSettings* d) {
+            Type(d, {"http://new", "h", "d", "u", "p", "i"});
+            {
+                ModalAction onOk("ErrorDialog", report);
+                Click(d->btnOk);
+                EXPECT_TRUE(onOk.Ran());
+            }
+            // The dialog stays open and nothing was taken.
+            EXPECT_TRUE(d->isVisible());
+            EXPECT_EQ(window->ServerSettings, before);
+            // Writing settings.dat after the dialog fails the same way.
+            afterClose = std::make_unique<ModalAction>("ErrorDialog", report);
+            Click(d->btnCancel);
+        });
+        ASSERT_TRUE(WaitFor([&] { return afterClose->Ran(); }));
+    }
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_NE(reports[0].find("Cannot create file \"" + dir.File("coupsettings.php") + "\"."), std::string::npos)
+        << reports[0];
+    EXPECT_NE(reports[0].find("Permission denied"), std::string::npos);
+    EXPECT_EQ(reports[1], "Unable to write to " + dir.File("settings.dat"));
+    EXPECT_EQ(window->ServerSettings, before);
+    EXPECT_FALSE(dir.Exists("coupsettings.php"));
+    EXPECT_EQ(dir.Read("settings.dat"), "[Settings]\r\nwebserver=http://old\r\n");
+}
+
+} // namespace
