@@ -33,10 +33,13 @@
 // answers (the client's read time-out is then tested); Expect::Connection
 // answers as soon as a connection is accepted, without reading (raw byte
 // tests); a response cut short plus Close is a peer closing after partial
-// bytes; DripBytes/DripMs send the response slowly; Held keeps the response
+// bytes; dripBytes/dripMs send the response slowly; held keeps the response
 // back until Release() is called (a test decides, from inside the client's
-// wait, when data arrives); GeneratedBytes appends that many generated body
-// bytes after the response without keeping them in memory.
+// wait, when data arrives); generatedBytes appends that many generated body
+// bytes after the response without keeping them in memory; readPaceBytes/
+// readPaceMs read the request slowly. Close shuts the sending side and then
+// drains the connection until the client closes it, so a client that writes
+// on a connection the server closed is reported instead of reset.
 //
 // The server runs on its own thread, so it also serves clients that run on a
 // GUI thread inside nested event loops: poll Done() from a QTRY-style wait, or
