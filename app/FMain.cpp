@@ -6,6 +6,7 @@
 #include "branding/GifBanner.h"
 #include "branding/StillBanner.h"
 #include "branding/UUtils.h"
+#include "dialogs/FCoupon.h"
 #include "dialogs/FFormCode.h"
 #include "dialogs/FSettings.h"
 #include "platform/ExeDir.h"
@@ -13,6 +14,7 @@
 #include "toolkit/SkinLinkLabel.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -45,6 +47,8 @@ TfrmMain::TfrmMain(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint) {
     frmMain = this;
+    // While a request waits, the window's pending events run, all of them.
+    IdAntiFreeze1.Pump = [] { QCoreApplication::processEvents(QEventLoop::AllEvents); };
     BuildLayout();
     FormCreate();
 }
@@ -134,6 +138,13 @@ void TfrmMain::BuildLayout() {
     bsSkinButton3 = AddButton(row, bsSkinPanel4, "bsSkinButton3", "Delete Selected");
     bsSkinButton4 = AddButton(row, bsSkinPanel4, "bsSkinButton4", "Delete All");
     bsSkinButton8 = AddButton(row, bsSkinPanel4, "bsSkinButton8", "Refresh");
+    connect(bsSkinButton1, &QPushButton::clicked, this, &TfrmMain::bsSkinButton1Click);
+    connect(bsSkinButton2, &QPushButton::clicked, this, &TfrmMain::bsSkinButton2Click);
+    connect(bsSkinButton3, &QPushButton::clicked, this, &TfrmMain::bsSkinButton3Click);
+    connect(bsSkinButton4, &QPushButton::clicked, this, &TfrmMain::bsSkinButton4Click);
+    connect(bsSkinButton5, &QPushButton::clicked, this, &TfrmMain::bsSkinButton5Click);
+    connect(bsSkinButton6, &QPushButton::clicked, this, &TfrmMain::bsSkinButton6Click);
+    connect(bsSkinButton8, &QPushButton::clicked, this, &TfrmMain::bsSkinButton8Click);
     row->addStretch(1);
     bottom->addLayout(row);
     auto* links = new QHBoxLayout;
@@ -171,6 +182,10 @@ void TfrmMain::FormCreate() {
 void TfrmMain::Timer1Timer() {
     // Off first: the start-up steps run once however long they take.
     Timer1->stop();
+    // Nothing of the start-up reports a failure: an unready server simply
+    // leaves the list empty.
+    if (CheckServer())
+        RefreshCoupons();
     emit StartupFinished();
 }
 
@@ -247,4 +262,116 @@ void TfrmMain::bsSkinButton7Click() {
     // Whatever closed the dialog: after a cancel the file gets the values
     // that were in effect before.
     SaveSettings();
+}
+
+bool TfrmMain::CheckServer() { return couponService_.CheckServer(); }
+
+SaveOutcome TfrmMain::AddCoupon(const TCouponRecord& record) { return couponService_.AddCoupon(record); }
+
+SaveOutcome TfrmMain::UpdateCoupon(const TCouponRecord& record) { return couponService_.UpdateCoupon(record); }
+
+bool TfrmMain::DeleteCoupons(const std::string& ids) { return couponService_.DeleteCoupons(ids); }
+
+bool TfrmMain::RefreshCoupons() {
+    return couponService_.RefreshCoupons([this](std::vector<TCouponRow> rows) { FillCouponList(std::move(rows)); });
+}
+
+bool TfrmMain::CouponCodeExists(const std::string& code) { return couponService_.CouponCodeExists(code); }
+
+bool TfrmMain::FetchCoupon(const std::string& id, std::string& record) {
+    return couponService_.FetchCoupon(id, record);
+}
+
+void TfrmMain::FillCouponList(std::vector<TCouponRow> rows) {
+    // A reload starts from nothing: no row checked, none selected.
+    lvwItems->clearSelection();
+    lvwItems->setCurrentIndex({});
+    CouponList->SetRows(std::move(rows));
+}
+
+void TfrmMain::bsSkinButton1Click() { CouponList->SetAllChecked(true); }
+
+void TfrmMain::bsSkinButton2Click() { CouponList->SetAllChecked(false); }
+
+namespace {
+const char kDeleteFailed[] =
+    "There is a trouble deleting coupons, please check your settings and your internet connection.";
+}
+
+void TfrmMain::bsSkinButton3Click() {
+    if (NetworkBusy())
+        return;
+    std::string ids;
+    for (int row = 0; row < CouponList->rowCount(); ++row) {
+        if (!CouponList->IsChecked(row))
+            continue;
+        if (!ids.empty())
+            ids += ",";
+        ids += CouponList->Row(row).Id;
+    }
+    if (ids.empty())
+        return;
+    if (msgMain.MessageDlg("Are you sure do you want to delete the selected coupons?\n\rThis action will remove "
+                           "also the statistics related these coupons.",
+                           mtWarning, {mbOK, mbCancel}, 0) != mrOk)
+        return;
+    if (DeleteCoupons(ids))
+        RefreshCoupons();
+    else
+        msgMain.MessageDlg(kDeleteFailed, mtWarning, {mbOK}, 0);
+}
+
+void TfrmMain::bsSkinButton4Click() {
+    if (NetworkBusy() || CouponList->rowCount() == 0)
+        return;
+    if (msgMain.MessageDlg("Are you sure do you want to delete all?.\n\r This action will remove also the "
+                           "statistics related these coupons.",
+                           mtWarning, {mbOK, mbCancel}, 0) != mrOk)
+        return;
+    if (DeleteCoupons("all"))
+        RefreshCoupons();
+    else
+        msgMain.MessageDlg(kDeleteFailed, mtWarning, {mbOK}, 0);
+}
+
+void TfrmMain::bsSkinButton8Click() {
+    if (NetworkBusy())
+        return;
+    if (!RefreshCoupons())
+        msgMain.MessageDlg("There is a trouble adding coupons, please check your settings and your internet connection.",
+                           mtWarning, {mbOK}, 0);
+}
+
+void TfrmMain::bsSkinButton5Click() {
+    if (NetworkBusy())
+        return;
+    TfrmCoupon frmCoupon(couponService_, msgMain, this);
+    if (frmCoupon.exec() == mrOk)
+        RefreshCoupons();
+}
+
+void TfrmMain::bsSkinButton6Click() {
+    if (NetworkBusy())
+        return;
+    QModelIndexList selected = lvwItems->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    std::string record;
+    if (!FetchCoupon(CouponList->Row(selected.first().row()).Id, record))
+        return;
+    // A record that cannot fill the editor is told about; the editor does not
+    // open with partial values and nothing is sent.
+    TFetchedCoupon coupon;
+    std::string why;
+    if (!DecodeFetchedCoupon(record, coupon, why) || !QDate(coupon.Year, coupon.Month, coupon.Day).isValid()) {
+        if (why.empty())
+            why = "the expiry date " + WireDate(coupon.Year, coupon.Month, coupon.Day) + " is not a calendar date";
+        msgMain.MessageDlg("This coupon cannot be edited: " + why + ".", mtWarning, {mbOK}, 0);
+        return;
+    }
+    TfrmCoupon frmCoupon(couponService_, msgMain, this);
+    frmCoupon.setWindowTitle(QStringLiteral("Edit Coupon"));
+    frmCoupon.Fill(coupon);
+    if (frmCoupon.exec() == mrOk)
+        RefreshCoupons();
 }

@@ -8,6 +8,9 @@
 #include "app/CouponListModel.h"
 #include "branding/GifBanner.h"
 #include "branding/StillBanner.h"
+#include "http/IdAntiFreeze.h"
+#include "http/IdHTTP.h"
+#include "service/CouponService.h"
 #include "service/ServerSettings.h"
 #include "toolkit/SkinData.h"
 #include "toolkit/SkinMessage.h"
@@ -31,6 +34,19 @@ public:
     TServerSettings ServerSettings;
     TbsSkinMessage msgMain;
     TbsSkinData bsSkinData1;
+    TIdHTTP IdHTTP1;
+    TIdAntiFreeze IdAntiFreeze1;
+
+    // The service operations, over IdHTTP1 with ServerSettings. None raises
+    // or shows anything.
+    bool CheckServer();
+    SaveOutcome AddCoupon(const TCouponRecord& record);
+    SaveOutcome UpdateCoupon(const TCouponRecord& record);
+    bool DeleteCoupons(const std::string& ids);
+    bool RefreshCoupons();
+    bool CouponCodeExists(const std::string& code);
+    bool FetchCoupon(const std::string& id, std::string& record);
+    TCouponService& CouponService() { return couponService_; }
 
     // Branding values, set only while the window is created.
     std::string AffiliateID;
@@ -83,6 +99,17 @@ private:
     void Timer1Timer();
 
     void btnLoadClick();
+    void bsSkinButton1Click();
+    void bsSkinButton2Click();
+    void bsSkinButton3Click();
+    void bsSkinButton4Click();
+    void bsSkinButton5Click();
+    void bsSkinButton6Click();
+    void bsSkinButton8Click();
+    void FillCouponList(std::vector<TCouponRow> rows);
+    // True while a request is in flight; handlers that would start another
+    // exchange then do nothing.
+    bool NetworkBusy() const { return IdHTTP1.Busy(); }
     void bsSkinButton7Click();
     void LoadBranding();
     void imgBannerClick();
@@ -93,6 +120,7 @@ private:
     void SaveSettings();
     std::string SettingsPath() const;
 
+    TCouponService couponService_{IdHTTP1, ServerSettings};
     bool shownOnce_ = false;
 };
 

@@ -210,6 +210,7 @@ TEST_F(Branding, ABannerShowsFromAReadOnlyProgramDirectory) {
     std::unique_ptr<TfrmMain> w;
     {
         ReadOnlyDir readOnly(exeDir);
+        w.reset();
         w = Open();
     }
     EXPECT_TRUE(w->panBanner->isVisible());
@@ -298,6 +299,7 @@ TEST_F(Branding, HandPointerOnlyWithAClickAddress) {
     EXPECT_EQ(w->imgBanner->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(w->gifBanner->cursor().shape(), Qt::PointingHandCursor);
     Config("BannerPath1=a.jpg\r\n");
+    w.reset();
     w = Open(false);
     EXPECT_EQ(w->BannerClickURL, "");
     EXPECT_EQ(w->imgBanner->cursor().shape(), Qt::ArrowCursor);

@@ -1,0 +1,277 @@
+#include "dialogs/FCoupon.h"
+
+#include "dialogs/DialogLayout.h"
+#include "service/CouponService.h"
+#include "service/SplitByChar.h"
+#include "toolkit/SkinButton.h"
+#include "toolkit/SkinDateEdit.h"
+#include "toolkit/SkinMessage.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <chrono>
+#include <random>
+
+namespace {
+
+std::string Local(const QString& text) { return text.toLocal8Bit().toStdString(); }
+QString Shown(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
+
+QLabel* BuddyLabel(const char* caption, QWidget* control, QWidget* parent) {
+    auto* label = new QLabel(QString::fromLatin1(caption), parent);
+    label->setBuddy(control);
+    control->setAccessibleName(label->text());
+    return label;
+}
+
+} // namespace
+
+std::string RandomLetters(int count) {
+    // A fresh seed from the high-resolution clock on every call.
+    std::mt19937 generator(static_cast<std::mt19937::result_type>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    std::uniform_int_distribution<int> letter(0, 24);
+    std::string out;
+    for (int i = 0; i <= count; ++i)
+        out += static_cast<char>('A' + letter(generator));
+    return out;
+}
+
+TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* parent)
+    : QDialog(parent), service_(service), msg_(msg) {
+    setObjectName(QStringLiteral("frmCoupon"));
+    setWindowTitle(QStringLiteral("Add Coupon"));
+    SetDialogFlags(this, true);
+
+    // General
+    auto* general = new QGroupBox(QStringLiteral("General"), this);
+    edtCouponName = new QLineEdit(general);
+    edtCouponName->setObjectName(QStringLiteral("edtCouponName"));
+    edtCouponCode = new QLineEdit(general);
+    edtCouponCode->setObjectName(QStringLiteral("edtCouponCode"));
+    btnGenCode = new TbsSkinButton(QStringLiteral("Generate"), general);
+    btnGenCode->setObjectName(QStringLiteral("btnGenCode"));
+    auto* g = new QGridLayout(general);
+    g->addWidget(BuddyLabel("Coupon Name:", edtCouponName, general), 0, 0);
+    g->addWidget(edtCouponName, 0, 1, 1, 2);
+    g->addWidget(BuddyLabel("Coupon Code:", edtCouponCode, general), 1, 0);
+    g->addWidget(edtCouponCode, 1, 1);
+    g->addWidget(btnGenCode, 1, 2);
+
+    // Expiration Settings: the three kinds exclude each other in their group.
+    auto* expiry = new QGroupBox(QStringLiteral("Expiration Settings"), this);
+    chkEpired = new QCheckBox(QStringLiteral("Expired"), expiry);
+    chkEpired->setObjectName(QStringLiteral("chkEpired"));
+    rbtOneUse = new QRadioButton(QStringLiteral("One Time Use"), expiry);
+    rbtOneUse->setObjectName(QStringLiteral("rbtOneUse"));
+    rbtByDays = new QRadioButton(QStringLiteral("By "), expiry);
+    rbtByDays->setObjectName(QStringLiteral("rbtByDays"));
+    edtDays = new QSpinBox(expiry);
+    edtDays->setObjectName(QStringLiteral("edtDays"));
+    edtDays->setRange(0, 999999);
+    edtDays->setSingleStep(1);
+    edtDays->setValue(1);
+    edtDays->setAccessibleName(QStringLiteral("day(s)"));
+    rbtByDate = new QRadioButton(QStringLiteral("By this date"), expiry);
+    rbtByDate->setObjectName(QStringLiteral("rbtByDate"));
+    edtDate = new TbsSkinDateEdit(expiry);
+    edtDate->setObjectName(QStringLiteral("edtDate"));
+    edtDate->setAccessibleName(QStringLiteral("By this date"));
+    // An exclusive group keeps at most one kind chosen; it is made
+    // non-exclusive only for a moment when a fetched kind clears all three.
+    auto* kinds = new QButtonGroup(this);
+    kinds->addButton(rbtOneUse);
+    kinds->addButton(rbtByDays);
+    kinds->addButton(rbtByDate);
+    rbtOneUse->setChecked(true);
+    auto* e = new QGridLayout(expiry);
+    e->addWidget(chkEpired, 0, 0, 1, 3);
+    e->addWidget(rbtOneUse, 1, 0, 1, 3);
+    auto* days = new QHBoxLayout;
+    days->addWidget(rbtByDays);
+    days->addWidget(edtDays);
+    days->addWidget(new QLabel(QStringLiteral("day(s)"), expiry));
+    days->addStretch(1);
+    e->addLayout(days, 2, 0, 1, 3);
+    auto* date = new QHBoxLayout;
+    date->addWidget(rbtByDate);
+    date->addWidget(edtDate);
+    date->addStretch(1);
+    e->addLayout(date, 3, 0, 1, 3);
+
+    // Redirect URL
+    auto* redirect = new QGroupBox(QStringLiteral("Redirect URL"), this);
+    edtURL = new QLineEdit(redirect);
+    edtURL->setObjectName(QStringLiteral("edtURL"));
+    bsSkinButton2 = new TbsSkinButton(QStringLiteral("Browse"), redirect);
+    bsSkinButton2->setObjectName(QStringLiteral("bsSkinButton2"));
+    memComments = new QPlainTextEdit(redirect);
+    memComments->setObjectName(QStringLiteral("memComments"));
+    memComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memComments->setTabChangesFocus(true);
+    auto* r = new QGridLayout(redirect);
+    r->addWidget(BuddyLabel("Discounted Order Page:", edtURL, redirect), 0, 0);
+    r->addWidget(edtURL, 0, 1);
+    r->addWidget(bsSkinButton2, 0, 2);
+    r->addWidget(BuddyLabel("Comments:", memComments, redirect), 1, 0, Qt::AlignTop);
+    r->addWidget(memComments, 1, 1, 1, 2);
+
+    btnOk = new TbsSkinButton(QStringLiteral("Ok"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    btnOk->ModalResult = mrOk;
+    btnCancel = new TbsSkinButton(QStringLiteral("Cancel"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    btnCancel->ModalResult = mrCancel;
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(btnOk);
+    buttons->addWidget(btnCancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(general);
+    layout->addWidget(expiry);
+    layout->addWidget(redirect, 1);
+    layout->addLayout(buttons);
+    setFixedSize(510, 415);
+
+    connect(btnOk, &QPushButton::clicked, this, &TfrmCoupon::btnOkClick);
+    connect(btnCancel, &QPushButton::clicked, this, &TfrmCoupon::btnCancelClick);
+    connect(btnGenCode, &QPushButton::clicked, this, &TfrmCoupon::btnGenCodeClick);
+}
+
+void TfrmCoupon::Fill(const TFetchedCoupon& c) {
+    couponId_ = c.Id;
+    edtCouponCode->setText(Shown(c.Code));
+    edtCouponName->setText(Shown(c.Name));
+    chkEpired->setChecked(c.Expired);
+    // Exactly the fetched kind is chosen; any other kind leaves none chosen.
+    QButtonGroup* kinds = rbtOneUse->group();
+    kinds->setExclusive(false);
+    rbtOneUse->setChecked(c.Kind == "1");
+    rbtByDays->setChecked(c.Kind == "2");
+    rbtByDate->setChecked(c.Kind == "3");
+    kinds->setExclusive(true);
+    edtDays->setValue(c.Days);
+    edtDate->setDate(QDate(c.Year, c.Month, c.Day));
+    edtURL->setText(Shown(c.OrderURL));
+    memComments->setPlainText(Shown(c.Comments));
+}
+
+TCouponRecord TfrmCoupon::WireValues() const {
+    TCouponRecord r;
+    r.coupcode = Local(edtCouponCode->text());
+    r.coupname = Local(edtCouponName->text());
+    r.coupexpired = chkEpired->isChecked() ? "1" : "0";
+    r.coupexpirtype = rbtOneUse->isChecked() ? "1" : rbtByDays->isChecked() ? "2" : rbtByDate->isChecked() ? "3" : "";
+    r.coupexpirdays = std::to_string(edtDays->value());
+    QDate d = edtDate->date();
+    r.coupexpirdate = WireDate(d.year(), d.month(), d.day());
+    r.couponorderurl = Local(edtURL->text());
+    // The memo's lines travel separated by CR LF.
+    r.couponcomments = Local(memComments->toPlainText());
+    std::string crlf;
+    for (char ch : r.couponcomments) {
+        if (ch == '\n')
+            crlf += '\r';
+        crlf += ch;
+    }
+    r.couponcomments = crlf;
+    r.coupcreatedate = WireDateToday();
+    return r;
+}
+
+std::string TfrmCoupon::UntransportableValue() const {
+    struct Field {
+        const char* name;
+        std::string value;
+        bool lineBreaksAllowed;
+    };
+    const Field fields[] = {
+        {"Coupon Name", Local(edtCouponName->text()), false},
+        {"Coupon Code", Local(edtCouponCode->text()), false},
+        {"Discounted Order Page", Local(edtURL->text()), false},
+        {"Comments", Local(memComments->toPlainText()), true},
+    };
+    for (const Field& f : fields) {
+        for (char ch : f.value) {
+            const char* what = ch == ',' ? "a comma (,)" : ch == '^' ? "a caret (^)" : nullptr;
+            if (!what && !f.lineBreaksAllowed && (ch == '\r' || ch == '\n'))
+                what = "a line break";
+            if (what)
+                return std::string("The ") + f.name + " cannot hold " + what +
+                       ": the server could not give it back correctly. Please remove it.";
+        }
+    }
+    return {};
+}
+
+void TfrmCoupon::Warn(const std::string& text) { msg_.MessageDlg(text, mtWarning, {mbOK}, 0); }
+
+void TfrmCoupon::btnOkClick() {
+    if (service_.Busy())
+        return;
+    if (edtCouponName->text().isEmpty()) {
+        Warn("Please provide a Coupon Name.");
+        return;
+    }
+    if (edtCouponCode->text().isEmpty()) {
+        Warn("Please provide a Coupon Code.");
+        return;
+    }
+    if (std::string why = UntransportableValue(); !why.empty()) {
+        Warn(why);
+        return;
+    }
+    TCouponRecord record = WireValues();
+    bool editing = windowTitle() == QLatin1String("Edit Coupon");
+    SaveOutcome outcome;
+    if (editing) {
+        record.coupid = couponId_;
+        outcome = service_.UpdateCoupon(record);
+    } else {
+        outcome = service_.AddCoupon(record);
+    }
+    switch (outcome) {
+    case SaveOutcome::Done:
+        done(mrOk);
+        break;
+    case SaveOutcome::Trouble:
+        Warn(editing ? "There is a trouble editing this coupon, please check your settings and your internet connection."
+                     : "There is a trouble adding this coupon, please check your settings and your internet connection.");
+        break;
+    case SaveOutcome::Conflict:
+        Warn(editing ? "This coupon code don't exists. Please close the edit windows and try again."
+                     : "This coupon code already exists. Please enter a new code.");
+        break;
+    }
+}
+
+void TfrmCoupon::btnCancelClick() { done(mrCancel); }
+
+void TfrmCoupon::reject() { done(mrCancel); }
+
+void TfrmCoupon::btnGenCodeClick() {
+    if (service_.Busy())
+        return;
+    std::string code = RandomLetters(5);
+    int tries = 1;
+    while (service_.CouponCodeExists(code)) {
+        if (tries == kGenerateTries) {
+            Warn("No free coupon code was found after " + std::to_string(kGenerateTries) +
+                 " tries. Please check your settings and your internet connection, or enter a code yourself.");
+            return;
+        }
+        code = RandomLetters(5);
+        ++tries;
+    }
+    edtCouponCode->setText(Shown(code));
+}

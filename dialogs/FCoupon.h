@@ -1,0 +1,70 @@
+#pragma once
+// The coupon editor: a new coupon, or an existing one when the caption is
+// "Edit Coupon". It closes with OK only once the server has stored the
+// coupon; after a warning every value stays as it was.
+
+#include "service/CouponProtocol.h"
+
+#include <QDialog>
+#include <string>
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QRadioButton;
+class QSpinBox;
+class TCouponService;
+class TbsSkinButton;
+class TbsSkinDateEdit;
+class TbsSkinMessage;
+
+// count + 1 random capital letters from "A" to "Y", from a generator seeded
+// afresh from the clock on every call.
+std::string RandomLetters(int count);
+
+class TfrmCoupon : public QDialog {
+    Q_OBJECT
+public:
+    // Generate gives up after this many taken codes in a row.
+    static constexpr int kGenerateTries = 1000;
+
+    TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* parent = nullptr);
+
+    // Fills the dialog from a fetched record (edit mode is set by the caller
+    // through the caption).
+    void Fill(const TFetchedCoupon& coupon);
+
+    QLineEdit* edtCouponName = nullptr;
+    QLineEdit* edtCouponCode = nullptr;
+    TbsSkinButton* btnGenCode = nullptr;
+    QCheckBox* chkEpired = nullptr;
+    QRadioButton* rbtOneUse = nullptr;
+    QRadioButton* rbtByDays = nullptr;
+    QSpinBox* edtDays = nullptr;
+    QRadioButton* rbtByDate = nullptr;
+    TbsSkinDateEdit* edtDate = nullptr;
+    QLineEdit* edtURL = nullptr;
+    TbsSkinButton* bsSkinButton2 = nullptr;  // "Browse", without any action
+    QPlainTextEdit* memComments = nullptr;
+    TbsSkinButton* btnOk = nullptr;
+    TbsSkinButton* btnCancel = nullptr;
+
+    const std::string& CouponId() const { return couponId_; }
+
+public slots:
+    void reject() override;
+
+private:
+    void btnOkClick();
+    void btnCancelClick();
+    void btnGenCodeClick();
+    TCouponRecord WireValues() const;
+    // A warning naming the field and the character when a value holds one
+    // the reply grammar cannot carry back; empty when all can travel.
+    std::string UntransportableValue() const;
+    void Warn(const std::string& text);
+
+    TCouponService& service_;
+    TbsSkinMessage& msg_;
+    std::string couponId_;
+};
