@@ -10,6 +10,7 @@
 #include "dialogs/FFormCode.h"
 #include "dialogs/FSettings.h"
 #include "platform/ExeDir.h"
+#include "update/UpdateCheck.h"
 #include "toolkit/SkinButton.h"
 #include "toolkit/SkinLinkLabel.h"
 
@@ -82,6 +83,7 @@ void TfrmMain::BuildLayout() {
     connect(btnLoad, &QPushButton::clicked, this, &TfrmMain::btnLoadClick);
     connect(bsSkinButton7, &QPushButton::clicked, this, &TfrmMain::bsSkinButton7Click);
     connect(btnHelp, &QPushButton::clicked, this, &TfrmMain::btnHelpClick);
+    connect(btnUpdate, &QPushButton::clicked, this, &TfrmMain::btnUpdateClick);
     connect(btnMakeMoney, &QPushButton::clicked, this, &TfrmMain::btnMakeMoneyClick);
     tools->addStretch(1);
     layout->addWidget(bsSkinPanel1);
@@ -182,6 +184,7 @@ void TfrmMain::FormCreate() {
 void TfrmMain::Timer1Timer() {
     // Off first: the start-up steps run once however long they take.
     Timer1->stop();
+    CheckForUpdates(true);
     // Nothing of the start-up reports a failure: an unready server simply
     // leaves the list empty.
     if (CheckServer())
@@ -374,4 +377,14 @@ void TfrmMain::bsSkinButton6Click() {
     frmCoupon.Fill(coupon);
     if (frmCoupon.exec() == mrOk)
         RefreshCoupons();
+}
+
+void TfrmMain::CheckForUpdates(bool Silent) {
+    TUpdateCheck(IdHTTP1, msgMain, [this] { close(); }).CheckForUpdates(Silent);
+}
+
+void TfrmMain::btnUpdateClick() {
+    if (NetworkBusy())
+        return;
+    CheckForUpdates(false);
 }

@@ -99,6 +99,8 @@ private:
     void Timer1Timer();
 
     void btnLoadClick();
+    void btnUpdateClick();
+    void CheckForUpdates(bool Silent);
     void bsSkinButton1Click();
     void bsSkinButton2Click();
     void bsSkinButton3Click();
