@@ -243,15 +243,22 @@ void TIdHTTP::ConnectAndSend() {
 
     const std::string head = ComposeHead();
     midExchange_ = true;
+    const bool post = request_.Method == "POST" && request_.Source;
+    // A body that fits one send block leaves together with its head: the
+    // same bytes, without a second small segment for Nagle's algorithm to
+    // hold back until the head is acknowledged.
+    const bool together = post && request_.ContentLength <= SendBufferSize();
     OpenWriteBuffer();
     try {
         Write(head);
+        if (together)
+            WriteStream(*request_.Source);
         CloseWriteBuffer();
     } catch (...) {
         CancelWriteBuffer();
         throw;
     }
-    if (request_.Method == "POST" && request_.Source)
+    if (post && !together)
         WriteStream(*request_.Source);
 }
 

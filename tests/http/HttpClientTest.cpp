@@ -841,7 +841,7 @@ public:
     std::int64_t Size() override { return TIdMultiPartFormDataStream::Size() + 10; }
 };
 
-TEST(HttpFailure, BodyShorterThanItsSizeFailsNoDataToRead) {
+TEST(HttpFailure, SmallBodyShorterThanItsSizeFailsBeforeAnythingIsSent) {
     ScriptedServer server({{Expect::Any(), Ok("never")}});
     Client c;
     ShortBody body;
@@ -854,9 +854,37 @@ TEST(HttpFailure, BodyShorterThanItsSizeFailsNoDataToRead) {
     }
     EXPECT_EQ(c.http.ProtocolVersion(), TIdHTTPProtocolVersion::pv1_1);
     EXPECT_FALSE(c.http.Connected());
+    // Head and small body leave in one send, so nothing went out.
+    EXPECT_TRUE(server.WaitClosedByClient(0));
+    EXPECT_TRUE(server.Check());
+    EXPECT_EQ(server.ServedCount(), 0);
+}
+
+TEST(HttpFailure, LargeBodyShorterThanItsSizeFailsAfterTheHead) {
+    ScriptedServer server({{Expect::Any(), Ok("never")}});
+    Client c;
+    ShortBody body;
+    body.AddField("comments", std::string(100000, 'c'));
+    EXPECT_THROW(c.http.PostForm(server.Url("/a.php"), body), EIdNoDataToRead);
+    EXPECT_FALSE(c.http.Connected());
     // The server saw a request cut short.
     EXPECT_TRUE(server.WaitClosedByClient(0));
     EXPECT_FALSE(server.Check());
+}
+
+TEST(HttpBody, LargePostBodyTravelsWhole) {
+    auto body = std::make_unique<TIdMultiPartFormDataStream>([] { return TIdDateTime{2008, 5, 18, 14, 30, 5, 123}; });
+    const std::string value(100000, 'v');
+    body->AddField("comments", value);
+    const std::string bytes = "--" + kBoundary + "\r\nContent-Disposition: form-data; name=\"comments\"\r\n\r\n" + value +
+                              "\r\n\r\n--" + kBoundary + "--\r\n";
+    ScriptedServer server({{Expect::Exact("POST /big.php HTTP/1.0\r\nConnection: keep-alive\r\nContent-Type: " +
+                                          kMultipart + "\r\nContent-Length: " + std::to_string(bytes.size()) +
+                                          "\r\nHost: {HOST}\r\n" + kAcceptAndAgent + "\r\n" + bytes),
+                            Ok("OK")}});
+    Client c;
+    EXPECT_EQ(c.http.PostForm(server.Url("/big.php"), *body), "OK");
+    EXPECT_TRUE(server.WaitDone());
 }
 
 TEST(HttpFailure, SecondOperationWhileOneIsInProgressIsRefused) {
