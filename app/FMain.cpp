@@ -9,6 +9,7 @@
 #include "dialogs/FCoupon.h"
 #include "dialogs/FFormCode.h"
 #include "dialogs/FSettings.h"
+#include "dialogs/FStatistics.h"
 #include "platform/ExeDir.h"
 #include "update/UpdateCheck.h"
 #include "toolkit/SkinButton.h"
@@ -81,6 +82,7 @@ void TfrmMain::BuildLayout() {
     btnUpdate = AddButton(tools, bsSkinPanel1, "btnUpdate", "Check Updates");
     btnMakeMoney = AddButton(tools, bsSkinPanel1, "btnMakeMoney", "Make Money");
     connect(btnLoad, &QPushButton::clicked, this, &TfrmMain::btnLoadClick);
+    connect(btnStats, &QPushButton::clicked, this, &TfrmMain::btnStatsClick);
     connect(bsSkinButton7, &QPushButton::clicked, this, &TfrmMain::bsSkinButton7Click);
     connect(btnHelp, &QPushButton::clicked, this, &TfrmMain::btnHelpClick);
     connect(btnUpdate, &QPushButton::clicked, this, &TfrmMain::btnUpdateClick);
@@ -387,4 +389,12 @@ void TfrmMain::btnUpdateClick() {
     if (NetworkBusy())
         return;
     CheckForUpdates(false);
+}
+
+void TfrmMain::btnStatsClick() {
+    if (NetworkBusy())
+        return;
+    // Creating the window downloads the log, before the window shows.
+    TfrmStats frmStats(couponService_, this);
+    frmStats.exec();
 }

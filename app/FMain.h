@@ -100,6 +100,7 @@ private:
 
     void btnLoadClick();
     void btnUpdateClick();
+    void btnStatsClick();
     void CheckForUpdates(bool Silent);
     void bsSkinButton1Click();
     void bsSkinButton2Click();

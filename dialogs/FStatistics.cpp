@@ -1,0 +1,189 @@
+#include "dialogs/FStatistics.h"
+
+#include "dialogs/DialogLayout.h"
+#include "dialogs/TraceListModel.h"
+#include "service/CouponService.h"
+#include "toolkit/SkinButton.h"
+#include "toolkit/SkinDateEdit.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+QRadioButton* Radio(const char* name, const char* caption, const char* accessible, QWidget* parent) {
+    auto* r = new QRadioButton(QString::fromLatin1(caption), parent);
+    r->setObjectName(QString::fromLatin1(name));
+    r->setAccessibleName(QString::fromLatin1(accessible));
+    return r;
+}
+
+} // namespace
+
+TfrmStats::TfrmStats(TCouponService& service, QWidget* parent) : QDialog(parent), service_(service) {
+    setObjectName(QStringLiteral("frmStats"));
+    setWindowTitle(QStringLiteral("Statistics"));
+    SetDialogFlags(this);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+
+    // Each group box holds its own radio buttons, which exclude each other
+    // within the group only.
+    auto* byCode = new QGroupBox(QStringLiteral("By Code"), this);
+    rbtCodeSel = Radio("rbtCodeSel", "", "Code chosen from the list", byCode);
+    cbxCodes = new QComboBox(byCode);
+    cbxCodes->setObjectName(QStringLiteral("cbxCodes"));
+    cbxCodes->setEditable(false);
+    cbxCodes->setAccessibleName(QStringLiteral("Codes"));
+    rbtCodeType = Radio("rbtCodeType", "", "Code typed", byCode);
+    edtCode = new QLineEdit(byCode);
+    edtCode->setObjectName(QStringLiteral("edtCode"));
+    edtCode->setAccessibleName(QStringLiteral("Code"));
+    rbtCodeAll = Radio("rbtCodeAll", "All", "All", byCode);
+    rbtCodeAll->setChecked(true);
+    auto* c = new QGridLayout(byCode);
+    c->addWidget(rbtCodeSel, 0, 0);
+    c->addWidget(cbxCodes, 0, 1);
+    c->addWidget(rbtCodeType, 1, 0);
+    c->addWidget(edtCode, 1, 1);
+    c->addWidget(rbtCodeAll, 2, 0, 1, 2);
+    c->setColumnStretch(1, 1);
+
+    auto* byDate = new QGroupBox(QStringLiteral("By Date"), this);
+    rbtDateSel = Radio("rbtDateSel", "", "Day", byDate);
+    edtDateFixed = new TbsSkinDateEdit(byDate);
+    edtDateFixed->setObjectName(QStringLiteral("edtDateFixed"));
+    edtDateFixed->setAccessibleName(QStringLiteral("Day"));
+    rbtDateRange = Radio("rbtDateRange", "Range", "Range", byDate);
+    edtDateIni = new TbsSkinDateEdit(byDate);
+    edtDateIni->setObjectName(QStringLiteral("edtDateIni"));
+    edtDateEnd = new TbsSkinDateEdit(byDate);
+    edtDateEnd->setObjectName(QStringLiteral("edtDateEnd"));
+    auto* from = new QLabel(QStringLiteral("From:"), byDate);
+    from->setBuddy(edtDateIni);
+    edtDateIni->setAccessibleName(from->text());
+    auto* to = new QLabel(QStringLiteral("To:"), byDate);
+    to->setBuddy(edtDateEnd);
+    edtDateEnd->setAccessibleName(to->text());
+    rbtDateAll = Radio("rbtDateAll", "All", "All", byDate);
+    rbtDateAll->setChecked(true);
+    auto* d = new QGridLayout(byDate);
+    d->addWidget(rbtDateSel, 0, 0);
+    d->addWidget(edtDateFixed, 0, 1, 1, 2);
+    d->addWidget(rbtDateRange, 1, 0, 1, 3);
+    d->addWidget(from, 2, 1);
+    d->addWidget(edtDateIni, 2, 2);
+    d->addWidget(to, 3, 1);
+    d->addWidget(edtDateEnd, 3, 2);
+    d->addWidget(rbtDateAll, 4, 0, 1, 3);
+    d->setColumnStretch(2, 1);
+
+    btnShow = new TbsSkinButton(QStringLiteral("Show"), this);
+    btnShow->setObjectName(QStringLiteral("btnShow"));
+    btnOk = new TbsSkinButton(QStringLiteral("Close"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+
+    list_ = new TTraceListModel(traces_, this);
+    lvwItems = new QTableView(this);
+    lvwItems->setObjectName(QStringLiteral("lvwItems"));
+    lvwItems->setAccessibleName(QStringLiteral("Uses"));
+    lvwItems->setModel(list_);
+    lvwItems->setShowGrid(true);
+    lvwItems->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvwItems->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvwItems->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvwItems->setWordWrap(false);
+    lvwItems->verticalHeader()->hide();
+    lvwItems->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lvwItems->verticalHeader()->setDefaultSectionSize(lvwItems->fontMetrics().height() + 6);
+    lvwItems->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lvwItems->setColumnWidth(0, 132);
+    lvwItems->setColumnWidth(1, 150);
+    lvwItems->setColumnWidth(2, 150);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(byCode);
+    left->addWidget(byDate);
+    left->addWidget(btnShow, 0, Qt::AlignLeft);
+    left->addStretch(1);
+    auto* body = new QHBoxLayout;
+    body->addLayout(left);
+    body->addWidget(lvwItems, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(btnOk);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(body, 1);
+    layout->addLayout(bottom);
+    resize(725, 444);
+
+    // The starting dates are set before the change handlers are connected:
+    // they are no change of the user's and select nothing.
+    for (TbsSkinDateEdit* e : {edtDateFixed, edtDateIni, edtDateEnd})
+        e->SetStartDate(QDate::currentDate());
+    connect(btnShow, &QPushButton::clicked, this, &TfrmStats::btnShowClick);
+    connect(btnOk, &QPushButton::clicked, this, &TfrmStats::btnOkClick);
+    connect(cbxCodes, &QComboBox::activated, this, [this] { rbtCodeSel->setChecked(true); });
+    connect(edtCode, &QLineEdit::textChanged, this, [this] { rbtCodeType->setChecked(true); });
+    connect(edtDateFixed, &TbsSkinDateEdit::Change, this, [this] { rbtDateSel->setChecked(true); });
+    connect(edtDateIni, &TbsSkinDateEdit::Change, this, [this] { rbtDateRange->setChecked(true); });
+    connect(edtDateEnd, &TbsSkinDateEdit::Change, this, [this] { rbtDateRange->setChecked(true); });
+
+    FormCreate();
+}
+
+TfrmStats::~TfrmStats() = default;
+
+void TfrmStats::FormCreate() { LoadStatistics(); }
+
+void TfrmStats::LoadStatistics() {
+    ServiceReply reply = service_.Post(StatisticsFields(), kBadReply);
+    if (!ReplyHasOK(reply))
+        return;
+    try {
+        ParseStatistics(reply);
+    } catch (...) {
+        // A record that cannot be read ends the loading; what came before stays.
+    }
+}
+
+void TfrmStats::ParseStatistics(const std::string& reply) {
+    list_->Clear();
+    ParseStatisticsReply(reply, traces_,
+                         [this](const std::string& code) { cbxCodes->addItem(QString::fromLocal8Bit(code.c_str())); });
+}
+
+void TfrmStats::ShowFiltered() {
+    // The filters as they stand when "Show" is pressed.
+    const bool bySel = rbtCodeSel->isChecked(), byType = rbtCodeType->isChecked();
+    const std::string code = (bySel ? cbxCodes->currentText() : edtCode->text()).toLocal8Bit().toStdString();
+    const bool byDay = rbtDateSel->isChecked(), byRange = rbtDateRange->isChecked();
+    const std::int64_t day = edtDateFixed->date().toJulianDay();
+    const std::int64_t first = edtDateIni->date().toJulianDay(), last = edtDateEnd->date().toJulianDay();
+
+    std::vector<std::size_t> rows;
+    for (std::size_t i = 0; i < traces_.size(); ++i) {
+        const TTrace& t = traces_[i];
+        if ((bySel || byType) && t.CouponCode != code)
+            continue;
+        if (byDay && t.DateUsed.Day != day)
+            continue;
+        if (byRange && (t.DateUsed.Day < first || t.DateUsed.Day > last))
+            continue;
+        rows.push_back(i);
+    }
+    list_->SetRows(std::move(rows));
+}
+
+void TfrmStats::btnShowClick() { ShowFiltered(); }
+
+void TfrmStats::btnOkClick() { done(1); }
+
+void TfrmStats::reject() { done(2); }

@@ -1,0 +1,61 @@
+#pragma once
+// The statistics window: the log of code uses, downloaded once while the
+// window is created, then listed by "Show" under a code filter and a date
+// filter. Nothing here changes anything on the server.
+
+#include "dialogs/StatisticsParser.h"
+#include "dialogs/Trace.h"
+
+#include <QDialog>
+#include <vector>
+
+class QComboBox;
+class QLineEdit;
+class QRadioButton;
+class QTableView;
+class TCouponService;
+class TTraceListModel;
+class TbsSkinButton;
+class TbsSkinDateEdit;
+
+class TfrmStats : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmStats(TCouponService& service, QWidget* parent = nullptr);
+    ~TfrmStats() override;
+
+    // The uses, in the order of the server's reply; filled once.
+    const std::vector<TTrace>& Traces() const { return traces_; }
+
+    QRadioButton* rbtCodeSel = nullptr;
+    QComboBox* cbxCodes = nullptr;
+    QRadioButton* rbtCodeType = nullptr;
+    QLineEdit* edtCode = nullptr;
+    QRadioButton* rbtCodeAll = nullptr;
+    QRadioButton* rbtDateSel = nullptr;
+    TbsSkinDateEdit* edtDateFixed = nullptr;
+    QRadioButton* rbtDateRange = nullptr;
+    TbsSkinDateEdit* edtDateIni = nullptr;
+    TbsSkinDateEdit* edtDateEnd = nullptr;
+    QRadioButton* rbtDateAll = nullptr;
+    TbsSkinButton* btnShow = nullptr;
+    QTableView* lvwItems = nullptr;
+    TbsSkinButton* btnOk = nullptr;
+
+    // Rebuilds the list from the traces and the filters.
+    void ShowFiltered();
+
+public slots:
+    void reject() override;
+
+private:
+    void FormCreate();
+    void LoadStatistics();
+    void ParseStatistics(const std::string& reply);
+    void btnShowClick();
+    void btnOkClick();
+
+    TCouponService& service_;
+    std::vector<TTrace> traces_;
+    TTraceListModel* list_ = nullptr;
+};

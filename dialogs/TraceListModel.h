@@ -1,0 +1,35 @@
+#pragma once
+// The rows of the statistics list: the uses that passed the filters, as
+// positions into the window's traces, so even a million rows cost one
+// integer each; their texts are made only when a row is drawn.
+
+#include "dialogs/Trace.h"
+
+#include <QAbstractTableModel>
+#include <vector>
+
+class TTraceListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit TTraceListModel(const std::vector<TTrace>& traces, QObject* parent = nullptr);
+
+    void SetRows(std::vector<std::size_t> rows);
+    void Clear() { SetRows({}); }
+    const TTrace& Trace(int row) const { return traces_[rows_[static_cast<std::size_t>(row)]]; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    const std::vector<TTrace>& traces_;
+    std::vector<std::size_t> rows_;
+    std::vector<bool> checked_;
+};
+
+// "Date Used": the locale's short date, then, unless the time is exactly
+// midnight, a blank and the locale's long time.
+QString DateUsedText(const TDateTime& when);
