@@ -1,0 +1,20 @@
+#include "update/UpdateSite.h"
+
+namespace {
+std::string& Override() {
+    static std::string url;
+    return url;
+}
+} // namespace
+
+std::string UpdateBaseURL() {
+    if (!Override().empty())
+        return Override();
+    return DefaultUpdateBaseURL;
+}
+
+void SetUpdateBaseURLOverride(const std::string& url) {
+    Override() = url;
+    if (!url.empty() && url.back() != '/')
+        Override() += '/';
+}
