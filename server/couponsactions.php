@@ -392,6 +392,11 @@ function action_check(mysqli $db): string
 function action_add(mysqli $db): string
 {
     [, $code, $name, $expired, $type, $days, $date, $url, $comments, $created] = coupon_fields(true);
+    // Looked up first so a refused add spends no identifier; the unique key
+    // still decides between two adds that race.
+    if (rows($db, 'SELECT 1 FROM ' . COUPONS_TABLE . ' WHERE coupcode = ?', [$code])) {
+        return 'EXIST RECORD';
+    }
     try {
         run($db, 'INSERT INTO ' . COUPONS_TABLE . ' (coupcode, coupname, coupexpired, coupexpirtype,
                   coupexpirdays, coupexpirdate, couponorderurl, couponcomments, coupcreatedate)

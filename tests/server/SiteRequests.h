@@ -1,0 +1,41 @@
+#pragma once
+// Requests to the demo site's script: the client's own form-data posts
+// through TIdHTTP, and raw HTTP exchanges for what a browser sends (the
+// buyer's url-encoded action 7, other methods), where the test must see the
+// status and the Location header rather than follow them.
+
+#include "service/CouponProtocol.h"
+
+#include <string>
+
+struct SiteReply {
+    int status = 0;
+    std::string body;
+};
+
+// Posts the fields as the client does; an error status still gives its body.
+SiteReply PostFields(const TFormFields& fields);
+// GETs the script URL as the client does before an add.
+SiteReply GetScript();
+
+struct RawReply {
+    int status = 0;
+    std::string location;  // the Location header, empty when none
+    std::string body;
+};
+
+// One HTTP/1.0 request on a fresh loopback connection, read to the end.
+RawReply RawRequest(const std::string& method, const std::string& contentType, const std::string& body);
+// A buyer's form post: the fields url-encoded, in order.
+RawReply BuyerPost(const TFormFields& fields);
+
+// application/x-www-form-urlencoded encoding of one value, as browsers do it.
+std::string FormEncode(const std::string& value);
+
+// The database's today and yesterday, "yyyy-m-d": the script judges
+// validity by the database's clock.
+std::string DbToday();
+std::string DbYesterday();
+
+// Rows in the coupons table.
+int CouponCount();

@@ -1,0 +1,57 @@
+#pragma once
+// Programs that a test starts and must never leave behind (database and web
+// servers, a browser). Each child runs in a process group of its own, so a
+// stop reaches the helpers it forks too, and is killed by the kernel should
+// the test program die first.
+
+#include <string>
+#include <sys/types.h>
+#include <utility>
+#include <vector>
+
+class ChildProcess {
+public:
+    struct Options {
+        std::string logFile;                    // stdout and stderr (appended); /dev/null when empty
+        std::vector<std::string> env;           // "NAME=value" added to or replacing the test's own
+        std::vector<std::pair<int, int>> fds;   // {fd in the child, fd of this process} handed over
+    };
+
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // argv[0] is the program's path. Throws std::runtime_error when it cannot start.
+    void Start(const std::vector<std::string>& argv, const Options& options);
+    pid_t Pid() const { return pid_; }
+    // False once the child has ended (its status is then in ExitStatus()).
+    bool Running();
+    int ExitStatus() const { return status_; }
+    // Waits up to boundMs for the child to end; true when it did.
+    bool Wait(int boundMs);
+    // SIGTERM to the group, up to boundMs for the child to end, then SIGKILL.
+    void Stop(int boundMs);
+
+private:
+    pid_t pid_ = -1;
+    int status_ = -1;
+};
+
+// Runs a program to its end within boundMs (killed past it); returns its
+// exit code, or -1 when it did not end normally.
+int RunProgram(const std::vector<std::string>& argv, const std::string& logFile, int boundMs);
+
+// The program's path: found on PATH or in the given directories; empty when
+// it is nowhere.
+std::string FindProgram(const std::string& name, const std::vector<std::string>& extraDirs = {});
+
+// A loopback port that nothing listens on at the moment of the call.
+int FreeLoopbackPort();
+
+// True once a TCP connect to 127.0.0.1:port succeeds within boundMs; false
+// at the bound or as soon as the child ends.
+bool WaitForPort(int port, ChildProcess& server, int boundMs);
+
+// The last lines of a text file, for failure reports.
+std::string FileTail(const std::string& path, std::size_t maxBytes = 4000);
