@@ -11,7 +11,7 @@ CORVANTA_PACKAGES=(
   libjpeg-dev libgtest-dev
   xvfb xauth x11-utils imagemagick
   curl clang
-  php-cli php-mysql mariadb-server mariadb-client
+  php-cli php-mysql mariadb-server mariadb-client chromium
 )
 
 corvanta_install_missing() {
