@@ -94,8 +94,8 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     kinds->addButton(rbtByDate);
     rbtOneUse->setChecked(true);
     auto* e = new QGridLayout(expiry);
-    e->addWidget(chkEpired, 0, 0, 1, 3);
-    e->addWidget(rbtOneUse, 1, 0, 1, 3);
+    e->addWidget(chkEpired, 0, 0, 1, 3, Qt::AlignLeft);
+    e->addWidget(rbtOneUse, 1, 0, 1, 3, Qt::AlignLeft);
     auto* days = new QHBoxLayout;
     days->addWidget(rbtByDays);
     days->addWidget(edtDays);

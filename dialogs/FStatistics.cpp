@@ -53,7 +53,7 @@ TfrmStats::TfrmStats(TCouponService& service, QWidget* parent) : QDialog(parent)
     c->addWidget(cbxCodes, 0, 1);
     c->addWidget(rbtCodeType, 1, 0);
     c->addWidget(edtCode, 1, 1);
-    c->addWidget(rbtCodeAll, 2, 0, 1, 2);
+    c->addWidget(rbtCodeAll, 2, 0, 1, 2, Qt::AlignLeft);
     c->setColumnStretch(1, 1);
 
     auto* byDate = new QGroupBox(QStringLiteral("By Date"), this);
@@ -77,12 +77,12 @@ TfrmStats::TfrmStats(TCouponService& service, QWidget* parent) : QDialog(parent)
     auto* d = new QGridLayout(byDate);
     d->addWidget(rbtDateSel, 0, 0);
     d->addWidget(edtDateFixed, 0, 1, 1, 2);
-    d->addWidget(rbtDateRange, 1, 0, 1, 3);
+    d->addWidget(rbtDateRange, 1, 0, 1, 3, Qt::AlignLeft);
     d->addWidget(from, 2, 1);
     d->addWidget(edtDateIni, 2, 2);
     d->addWidget(to, 3, 1);
     d->addWidget(edtDateEnd, 3, 2);
-    d->addWidget(rbtDateAll, 4, 0, 1, 3);
+    d->addWidget(rbtDateAll, 4, 0, 1, 3, Qt::AlignLeft);
     d->setColumnStretch(2, 1);
 
     btnShow = new TbsSkinButton(QStringLiteral("Show"), this);

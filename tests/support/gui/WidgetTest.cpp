@@ -66,6 +66,49 @@ MessageAnswer::MessageAnswer(const std::string& buttonCaption)
               Click(b);
       }) {}
 
+namespace {
+SeenMessage Read(QWidget* w) {
+    SeenMessage seen;
+    seen.shown = true;
+    seen.text = w->property("messageText").toByteArray().toStdString();
+    seen.title = w->windowTitle().toStdString();
+    for (QPushButton* b : w->findChildren<QPushButton*>())
+        seen.buttons.push_back(b->text().toStdString());
+    return seen;
+}
+} // namespace
+
+struct MessageAnswers::State {
+    std::vector<std::string> captions;
+    std::vector<SeenMessage> seen;
+    QPointer<QWidget> answered;
+    QTimer timer;
+};
+
+MessageAnswers::MessageAnswers(std::vector<std::string> buttonCaptions) : state_(std::make_unique<State>()) {
+    state_->captions = std::move(buttonCaptions);
+    State* s = state_.get();
+    state_->timer.setInterval(5);
+    QObject::connect(&state_->timer, &QTimer::timeout, [s] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->objectName() != QLatin1String("msgMainForm") || !modal->isVisible() ||
+            modal == s->answered)
+            return;
+        s->answered = modal;
+        s->seen.push_back(Read(modal));
+        const std::string& caption = s->captions[s->seen.size() - 1];
+        if (s->seen.size() == s->captions.size())
+            s->timer.stop();
+        if (QPushButton* b = FindButton(modal, QString::fromStdString(caption)))
+            Click(b);
+    });
+    state_->timer.start();
+}
+
+MessageAnswers::~MessageAnswers() = default;
+
+const std::vector<SeenMessage>& MessageAnswers::Seen() const { return state_->seen; }
+
 QPushButton* FindButton(QWidget* root, const QString& caption) {
     for (QPushButton* b : root->findChildren<QPushButton*>())
         if (b->text() == caption)

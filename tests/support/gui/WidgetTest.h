@@ -53,6 +53,19 @@ private:
     ModalAction action_;
 };
 
+// Answers the next message dialogs in turn, one button caption each, and
+// records what each showed.
+class MessageAnswers {
+public:
+    explicit MessageAnswers(std::vector<std::string> buttonCaptions);
+    ~MessageAnswers();
+    const std::vector<SeenMessage>& Seen() const;
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
 QPushButton* FindButton(QWidget* root, const QString& caption);
 void Click(QWidget* widget);
 

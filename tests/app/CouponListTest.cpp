@@ -1,0 +1,463 @@
+// The coupon list on the real main window: start-up loading, marking rows,
+// deleting, refreshing, and the editor opened to add and to edit, against
+// the scripted loopback server.
+
+#include "dialogs/FCoupon.h"
+#include "tests/support/ServiceScript.h"
+#include "tests/support/gui/ListClicks.h"
+#include "tests/support/gui/MainWindowFixture.h"
+#include "toolkit/SkinDateEdit.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+using Then = ScriptedServer::Then;
+
+const Fields kCheck{{"action", "1"}, {"end", ""}};
+const Fields kList{{"action", "5"}, {"end", ""}};
+const std::string kThreeRows =
+    "\"4\",\"AAAAAA\",\"First\",\"0\"^\"9\",\"BBBBBB\",\"Second\",\"1\"^\"12\",\"CCCCCC\",\"Third\",\"0\"^OK";
+
+Fields Delete(const std::string& ids) { return {{"action", "4"}, {"coupdeleteids", ids}, {"end", ""}}; }
+
+class CouponList : public MainWindowTest {
+protected:
+    // The site answers the start-up check with OK and lists these rows.
+    TfrmMain& StartWith(const std::string& listReply = kThreeRows) {
+        server = std::make_unique<ScriptedServer>(
+            std::vector<ScriptedServer::Exchange>{Action(kCheck, "OK"), Action(kList, listReply)});
+        PrepareSite("http://" + server->HostPort());
+        TfrmMain& w = Start();
+        EXPECT_TRUE(server->WaitDone());
+        return w;
+    }
+    void Then(const Fields& fields, const std::string& reply) { server->Add(Action(fields, reply)); }
+
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (int r = 0; r < window->CouponList->rowCount(); ++r)
+            names.push_back(window->CouponList->Row(r).Name);
+        return names;
+    }
+    int Checked() const {
+        int n = 0;
+        for (int r = 0; r < window->CouponList->rowCount(); ++r)
+            n += window->CouponList->IsChecked(r);
+        return n;
+    }
+    // Nothing more was asked of the server than its script.
+    void ExpectServed(int exchanges) {
+        EXPECT_TRUE(server->WaitDone());
+        EXPECT_EQ(server->ServedCount(), exchanges);
+        EXPECT_TRUE(server->Failures().empty()) << server->Failures().front();
+    }
+
+    std::unique_ptr<ScriptedServer> server;
+};
+
+TEST_F(CouponList, StartUpLoadsTheListOnlyWhenTheServerAnswersExactlyOK) {
+    TfrmMain& w = StartWith();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"First", "Second", "Third"}));
+    EXPECT_EQ(w.CouponList->Row(1).Expired, "True");
+    EXPECT_EQ(w.CouponList->Row(2).Id, "12");
+    EXPECT_EQ(Checked(), 0);
+    EXPECT_FALSE(w.lvwItems->selectionModel()->hasSelection());
+}
+
+TEST_F(CouponList, AServerNotReadyLeavesTheListEmptyWithoutAMessage) {
+    for (const char* reply : {"OK\n", "BAD", "<html>Not here</html>"}) {
+        server = std::make_unique<ScriptedServer>(std::vector<ScriptedServer::Exchange>{Action(kCheck, reply)});
+        PrepareSite("http://" + server->HostPort());
+        ModalAction anyMessage([](QWidget* w) { w->close(); });
+        TfrmMain& w = Start();
+        ExpectServed(1);
+        EXPECT_EQ(w.CouponList->rowCount(), 0);
+        EXPECT_FALSE(anyMessage.Ran()) << reply;
+        window.reset();
+    }
+}
+
+TEST_F(CouponList, NoSettingsFileMeansNoRequestAndNoMessage) {
+    ModalAction anyMessage([](QWidget* w) { w->close(); });
+    TfrmMain& w = Start();
+    EXPECT_EQ(w.CouponList->rowCount(), 0);
+    EXPECT_FALSE(anyMessage.Ran());
+}
+
+TEST_F(CouponList, SelectAllAndClearSelectionMarkEveryRow) {
+    TfrmMain& w = StartWith();
+    ClickCheckBox(w.lvwItems, 1);
+    EXPECT_EQ(Checked(), 1);
+    Click(w.bsSkinButton1);
+    EXPECT_EQ(Checked(), 3);
+    Click(w.bsSkinButton2);
+    EXPECT_EQ(Checked(), 0);
+    ExpectServed(2);
+}
+
+TEST_F(CouponList, DeleteSelectedWithNothingCheckedDoesNothingAtAll) {
+    TfrmMain& w = StartWith();
+    ModalAction anyMessage([](QWidget* m) { m->close(); });
+    ClickCell(w.lvwItems, 0, 1);  // selected, but not checked
+    Click(w.bsSkinButton3);
+    EXPECT_FALSE(anyMessage.Ran());
+    ExpectServed(2);
+}
+
+TEST_F(CouponList, DeleteSelectedAsksFirstAndCancelSendsNothing) {
+    TfrmMain& w = StartWith();
+    ClickCheckBox(w.lvwItems, 0);
+    MessageAnswer cancel("Cancel");
+    Click(w.bsSkinButton3);
+    ASSERT_TRUE(cancel.Seen().shown);
+    EXPECT_EQ(cancel.Seen().title, "Warning");
+    EXPECT_EQ(cancel.Seen().text,
+              "Are you sure do you want to delete the selected coupons?\n\rThis action will remove also the statistics "
+              "related these coupons.");
+    EXPECT_EQ(cancel.Seen().buttons, (std::vector<std::string>{"OK", "Cancel"}));
+    EXPECT_EQ(Checked(), 1);
+    ExpectServed(2);
+}
+
+TEST_F(CouponList, DeleteSelectedSendsTheCheckedIdentifiersThenReloads) {
+    TfrmMain& w = StartWith();
+    ClickCheckBox(w.lvwItems, 0);
+    ClickCheckBox(w.lvwItems, 2);
+    Then(Delete("4,12"), "OK");
+    Then(kList, "\"9\",\"BBBBBB\",\"Second\",\"1\"^OK");
+    MessageAnswer ok("OK");
+    Click(w.bsSkinButton3);
+    EXPECT_TRUE(ok.Seen().shown);
+    ExpectServed(4);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Second"}));
+    EXPECT_EQ(Checked(), 0);
+}
+
+TEST_F(CouponList, AFailedDeleteIsToldAndTheListStays) {
+    TfrmMain& w = StartWith();
+    Click(w.bsSkinButton1);
+    Then(Delete("4,9,12"), "BAD");
+    MessageAnswers answers({"OK", "OK"});
+    Click(w.bsSkinButton3);
+    ASSERT_EQ(answers.Seen().size(), 2u);
+    EXPECT_EQ(answers.Seen()[1].text,
+              "There is a trouble deleting coupons, please check your settings and your internet connection.");
+    EXPECT_EQ(answers.Seen()[1].buttons, (std::vector<std::string>{"OK"}));
+    EXPECT_EQ(Names().size(), 3u);
+    EXPECT_EQ(Checked(), 3);
+    ExpectServed(3);
+}
+
+TEST_F(CouponList, DeleteAllOnAnEmptyListDoesNothingAtAll) {
+    TfrmMain& w = StartWith("OK");
+    ModalAction anyMessage([](QWidget* m) { m->close(); });
+    Click(w.bsSkinButton4);
+    EXPECT_FALSE(anyMessage.Ran());
+    ExpectServed(2);
+}
+
+TEST_F(CouponList, DeleteAllAsksThenSendsAllAndReloads) {
+    TfrmMain& w = StartWith();
+    {
+        MessageAnswer cancel("Cancel");
+        Click(w.bsSkinButton4);
+        EXPECT_EQ(cancel.Seen().text,
+                  "Are you sure do you want to delete all?.\n\r This action will remove also the statistics related "
+                  "these coupons.");
+    }
+    ExpectServed(2);
+    Then(Delete("all"), "OK");
+    Then(kList, "OK");
+    MessageAnswer ok("OK");
+    Click(w.bsSkinButton4);
+    ExpectServed(4);
+    EXPECT_TRUE(Names().empty());
+}
+
+TEST_F(CouponList, RefreshFailureIsToldAndTheRowsStay) {
+    TfrmMain& w = StartWith();
+    Then(kList, "<html>Service Unavailable</html>");
+    MessageAnswer told("OK");
+    Click(w.bsSkinButton8);
+    EXPECT_EQ(told.Seen().text,
+              "There is a trouble adding coupons, please check your settings and your internet connection.");
+    EXPECT_EQ(told.Seen().title, "Warning");
+    EXPECT_EQ(Names().size(), 3u);
+    ExpectServed(3);
+}
+
+TEST_F(CouponList, RefreshWithAShortLineKeepsTheRowsBeforeItAndTellsOfTrouble) {
+    TfrmMain& w = StartWith();
+    Then(kList, "\"1\",\"A\",\"Only\",\"0\"^\"2\",\"B\"^OK");
+    MessageAnswer told("OK");
+    Click(w.bsSkinButton8);
+    EXPECT_TRUE(told.Seen().shown);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Only"}));
+}
+
+// Fills the editor of an add and presses Ok, answering the warning that may follow.
+struct AddResult {
+    bool closedWithOk = false;
+    SeenMessage warning;
+    std::string nameAfter;
+};
+
+class AddAndEdit : public CouponList {
+protected:
+    AddResult AddCouponThroughTheDialog(const std::string& name, const std::string& code) {
+        AddResult result;
+        ModalAction dialog("frmCoupon", [&](QWidget* d) {
+            auto* f = static_cast<TfrmCoupon*>(d);
+            EXPECT_EQ(f->windowTitle(), "Add Coupon");
+            QTest::keyClicks(f->edtCouponName, QString::fromStdString(name));
+            QTest::keyClicks(f->edtCouponCode, QString::fromStdString(code));
+            MessageAnswer warning("OK");
+            Click(f->btnOk);
+            result.warning = warning.Seen();
+            result.closedWithOk = !f->isVisible() && f->result() == 1;
+            result.nameAfter = f->edtCouponName->text().toStdString();
+            if (f->isVisible())
+                Click(f->btnCancel);
+        });
+        Click(window->bsSkinButton5);
+        EXPECT_TRUE(dialog.Ran());
+        return result;
+    }
+
+    static TCouponRecord Defaults(const std::string& name, const std::string& code) {
+        QDate today = QDate::currentDate();
+        return {"", code, name, "0", "1", "1",
+                std::to_string(today.year()) + "-" + std::to_string(today.month()) + "-" + std::to_string(today.day()),
+                "", "", TodayOnTheWire()};
+    }
+
+    static Fields Save(const std::string& action, const TCouponRecord& r) {
+        return {{"action", action},          {"coupid", r.coupid},
+                {"coupcode", r.coupcode},     {"coupname", r.coupname},
+                {"coupexpired", r.coupexpired}, {"coupexpirtype", r.coupexpirtype},
+                {"coupexpirdays", r.coupexpirdays}, {"coupexpirdate", r.coupexpirdate},
+                {"couponorderurl", r.couponorderurl}, {"couponcomments", r.couponcomments},
+                {"coupcreatedate", r.coupcreatedate}, {"end", ""}};
+    }
+};
+
+TEST_F(AddAndEdit, AddStoredClosesTheEditorAndReloads) {
+    StartWith("OK");
+    server->Add({PlainGet(), Reply("<html></html>"), Then::Close});
+    Then(Save("2", Defaults("Summer", "SUMMER")), "OK");
+    Then(kList, "\"1\",\"SUMMER\",\"Summer\",\"0\"^OK");
+    AddResult r = AddCouponThroughTheDialog("Summer", "SUMMER");
+    EXPECT_TRUE(r.closedWithOk);
+    EXPECT_FALSE(r.warning.shown);
+    ExpectServed(5);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Summer"}));
+}
+
+TEST_F(AddAndEdit, AddOutcomesOtherThanStoredWarnAndKeepEveryValue) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"EXIST RECORD", "This coupon code already exists. Please enter a new code."},
+        {"BAD", "There is a trouble adding this coupon, please check your settings and your internet connection."},
+    };
+    StartWith("OK");
+    int served = 2;
+    for (const auto& [reply, text] : cases) {
+        server->Add({PlainGet(), Reply(""), Then::Close});
+        Then(Save("2", Defaults("Summer", "SUMMER")), reply);
+        AddResult r = AddCouponThroughTheDialog("Summer", "SUMMER");
+        EXPECT_FALSE(r.closedWithOk);
+        EXPECT_EQ(r.warning.text, text);
+        EXPECT_EQ(r.nameAfter, "Summer");
+        ExpectServed(served += 2);
+    }
+}
+
+TEST_F(AddAndEdit, NameAndCodeAreRequiredNameFirst) {
+    StartWith("OK");
+    AddResult none = AddCouponThroughTheDialog("", "");
+    EXPECT_EQ(none.warning.text, "Please provide a Coupon Name.");
+    AddResult noCode = AddCouponThroughTheDialog("Summer", "");
+    EXPECT_EQ(noCode.warning.text, "Please provide a Coupon Code.");
+    ExpectServed(2);
+}
+
+TEST_F(AddAndEdit, ValuesTheRepliesCannotCarryAreRefusedBeforeAnythingIsSent) {
+    StartWith("OK");
+    AddResult comma = AddCouponThroughTheDialog("Spring, sale", "SPRING");
+    EXPECT_FALSE(comma.closedWithOk);
+    EXPECT_NE(comma.warning.text.find("Coupon Name"), std::string::npos) << comma.warning.text;
+    EXPECT_NE(comma.warning.text.find("comma"), std::string::npos);
+    EXPECT_EQ(comma.nameAfter, "Spring, sale");
+    AddResult caret = AddCouponThroughTheDialog("Spring", "SP^RING");
+    EXPECT_NE(caret.warning.text.find("Coupon Code"), std::string::npos);
+    EXPECT_NE(caret.warning.text.find("caret"), std::string::npos);
+    ExpectServed(2);
+}
+
+TEST_F(AddAndEdit, BlanksPassTheChecksAndLineBreaksInCommentsTravel) {
+    StartWith("OK");
+    TCouponRecord r = Defaults("  ", "AB CD");
+    r.couponcomments = "first line\r\nsecond line";
+    server->Add({PlainGet(), Reply(""), Then::Close});
+    Then(Save("2", r), "OK");
+    Then(kList, "OK");
+    ModalAction dialog("frmCoupon", [&](QWidget* d) {
+        auto* f = static_cast<TfrmCoupon*>(d);
+        QTest::keyClicks(f->edtCouponName, "  ");
+        QTest::keyClicks(f->edtCouponCode, "AB CD");
+        f->memComments->setPlainText("first line\nsecond line");
+        Click(f->btnOk);
+    });
+    Click(window->bsSkinButton5);
+    ExpectServed(5);
+}
+
+TEST_F(AddAndEdit, ClosingTheEditorWithItsCloseBoxIsCancelWithoutReload) {
+    TfrmMain& w = StartWith();
+    ClickCheckBox(w.lvwItems, 1);
+    ModalAction dialog("frmCoupon", [&](QWidget* d) { d->close(); });
+    Click(w.bsSkinButton5);
+    EXPECT_TRUE(dialog.Ran());
+    EXPECT_EQ(Checked(), 1);
+    ExpectServed(2);
+}
+
+const std::string kFetched =
+    "\"9\",\"BBBBBB\",\"Second\",\"1\",\"2\",\"30\",\"2012-11-30\",\"http://shop.example/o\",\"a note\",\"2012-1-1\"^OK";
+
+TEST_F(AddAndEdit, EditFillsTheEditorFromTheFetchedRecordAndUpdates) {
+    TfrmMain& w = StartWith();
+    ClickCell(w.lvwItems, 1, 1);
+    Then({{"action", "9"}, {"coupid", "9"}, {"end", ""}}, kFetched);
+    TCouponRecord expected{"9", "BBBBBB", "Second", "1", "2", "30", "2012-11-30", "http://shop.example/o", "a note",
+                           TodayOnTheWire()};
+    Then(Save("3", expected), "OK");
+    Then(kList, kThreeRows);
+    ModalAction dialog("frmCoupon", [&](QWidget* d) {
+        auto* f = static_cast<TfrmCoupon*>(d);
+        EXPECT_EQ(f->windowTitle(), "Edit Coupon");
+        EXPECT_EQ(f->CouponId(), "9");
+        EXPECT_EQ(f->edtCouponCode->text(), "BBBBBB");
+        EXPECT_EQ(f->edtCouponName->text(), "Second");
+        EXPECT_TRUE(f->chkEpired->isChecked());
+        EXPECT_FALSE(f->rbtOneUse->isChecked());
+        EXPECT_TRUE(f->rbtByDays->isChecked());
+        EXPECT_FALSE(f->rbtByDate->isChecked());
+        EXPECT_EQ(f->edtDays->value(), 30);
+        EXPECT_EQ(f->edtDate->date(), QDate(2012, 11, 30));
+        EXPECT_EQ(f->edtDate->text(), "11/30/2012");
+        EXPECT_EQ(f->edtURL->text(), "http://shop.example/o");
+        EXPECT_EQ(f->memComments->toPlainText(), "a note");
+        Click(f->btnOk);
+    });
+    Click(w.bsSkinButton6);
+    EXPECT_TRUE(dialog.Ran());
+    ExpectServed(5);
+}
+
+TEST_F(AddAndEdit, EditOfAVanishedCouponWarnsAndKeepsTheEditorOpen) {
+    TfrmMain& w = StartWith();
+    ClickCell(w.lvwItems, 1, 0);
+    Then({{"action", "9"}, {"coupid", "9"}, {"end", ""}}, kFetched);
+    TCouponRecord expected{"9", "BBBBBB", "Second", "1", "2", "30", "2012-11-30", "http://shop.example/o", "a note",
+                           TodayOnTheWire()};
+    Then(Save("3", expected), "DON'T EXIST RECORD");
+    std::string warning;
+    ModalAction dialog("frmCoupon", [&](QWidget* d) {
+        auto* f = static_cast<TfrmCoupon*>(d);
+        MessageAnswer told("OK");
+        Click(f->btnOk);
+        warning = told.Seen().text;
+        EXPECT_TRUE(f->isVisible());
+        Click(f->btnCancel);
+    });
+    Click(w.bsSkinButton6);
+    EXPECT_EQ(warning, "This coupon code don't exists. Please close the edit windows and try again.");
+    ExpectServed(4);  // no reload after Cancel
+}
+
+TEST_F(AddAndEdit, EditWithRowsCheckedButNoneSelectedDoesNothing) {
+    TfrmMain& w = StartWith();
+    Click(w.bsSkinButton1);
+    ModalAction any([](QWidget* d) { d->close(); });
+    Click(w.bsSkinButton6);
+    EXPECT_FALSE(any.Ran());
+    ExpectServed(2);
+}
+
+TEST_F(AddAndEdit, EditWhenTheFetchFindsNothingIsSilent) {
+    TfrmMain& w = StartWith();
+    ClickCell(w.lvwItems, 0, 1);
+    Then({{"action", "9"}, {"coupid", "4"}, {"end", ""}}, "^OK");
+    ModalAction any([](QWidget* d) { d->close(); });
+    Click(w.bsSkinButton6);
+    EXPECT_FALSE(any.Ran());
+    ExpectServed(3);
+}
+
+TEST_F(AddAndEdit, ARecordThatCannotFillTheEditorIsToldAndNothingOpens) {
+    TfrmMain& w = StartWith();
+    const char* bad[] = {
+        "\"4\",\"AAAAAA\",\"First\",\"0\",\"2\",\"30\",\"2012-11-30\",\"u\"^OK",
+        "\"4\",\"AAAAAA\",\"First\",\"0\",\"2\",\"x\",\"2012-11-30\",\"u\",\"c\",\"d\"^OK",
+        "\"4\",\"AAAAAA\",\"First\",\"0\",\"2\",\"30\",\"2012/11/30\",\"u\",\"c\",\"d\"^OK",
+        "\"4\",\"AAAAAA\",\"First\",\"0\",\"2\",\"30\",\"2012-13-30\",\"u\",\"c\",\"d\"^OK",
+    };
+    int served = 2;
+    ClickCell(w.lvwItems, 0, 1);
+    for (const char* reply : bad) {
+        Then({{"action", "9"}, {"coupid", "4"}, {"end", ""}}, reply);
+        MessageAnswer told("OK");
+        Click(w.bsSkinButton6);
+        EXPECT_EQ(told.Seen().title, "Warning") << reply;
+        EXPECT_EQ(told.Seen().text.rfind("This coupon cannot be edited: ", 0), 0u) << told.Seen().text;
+        ExpectServed(++served);
+    }
+}
+
+TEST_F(AddAndEdit, TheFetchedDateHoldsWhateverTheLocaleDateOrder) {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    TfrmMain& w = StartWith();
+    ClickCell(w.lvwItems, 1, 1);
+    Then({{"action", "9"}, {"coupid", "9"}, {"end", ""}}, kFetched);
+    QDate shown;
+    ModalAction dialog("frmCoupon", [&](QWidget* d) {
+        shown = static_cast<TfrmCoupon*>(d)->edtDate->date();
+        Click(static_cast<TfrmCoupon*>(d)->btnCancel);
+    });
+    Click(w.bsSkinButton6);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(shown, QDate(2012, 11, 30));
+}
+
+TEST_F(AddAndEdit, ASecondExchangeIsRefusedWhileOneIsInFlight) {
+    TfrmMain& w = StartWith();
+    ScriptedServer::Exchange held = Action(kList, kThreeRows);
+    held.held = true;
+    server->Add(held);
+    bool clickedDuringTheRequest = false;
+    // Runs from the window's event processing while the refresh waits.
+    QTimer::singleShot(0, [&] {
+        ModalAction any([](QWidget* d) { d->close(); });
+        Click(w.bsSkinButton8);
+        Click(w.bsSkinButton4);
+        Click(w.bsSkinButton5);
+        Click(w.btnStats);
+        Click(w.btnUpdate);
+        clickedDuringTheRequest = true;
+        EXPECT_FALSE(any.Ran());
+        server->Release();
+    });
+    Click(w.bsSkinButton8);
+    EXPECT_TRUE(clickedDuringTheRequest);
+    ExpectServed(3);
+    EXPECT_EQ(Names().size(), 3u);
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+// The coupon editor on its own: layout and defaults, the expiry choices,
+// Browse, and Generate against the scripted server.
+
+#include "dialogs/FCoupon.h"
+#include "http/IdHTTP.h"
+#include "service/CouponService.h"
+#include "tests/support/ServiceScript.h"
+#include "tests/support/gui/WidgetTest.h"
+#include "toolkit/SkinButton.h"
+#include "toolkit/SkinDateEdit.h"
+#include "toolkit/SkinMessage.h"
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace {
+
+class Editor : public ::testing::Test {
+protected:
+    void Serve(std::vector<ScriptedServer::Exchange> script) {
+        server = std::make_unique<ScriptedServer>(std::move(script));
+        settings.WebServer = "http://" + server->HostPort();
+    }
+    TIdHTTP http;
+    TServerSettings settings{.ScriptName = "couponsactions.php"};
+    TCouponService service{http, settings};
+    TbsSkinMessage msg;
+    std::unique_ptr<ScriptedServer> server;
+};
+
+TEST_F(Editor, StartsAtItsDefaults) {
+    TfrmCoupon f(service, msg);
+    EXPECT_EQ(f.windowTitle(), "Add Coupon");
+    EXPECT_EQ(f.size(), QSize(510, 415));
+    EXPECT_TRUE(f.edtCouponName->text().isEmpty());
+    EXPECT_TRUE(f.edtCouponCode->text().isEmpty());
+    EXPECT_FALSE(f.chkEpired->isChecked());
+    EXPECT_TRUE(f.rbtOneUse->isChecked());
+    EXPECT_EQ(f.edtDays->value(), 1);
+    EXPECT_EQ(f.edtDays->singleStep(), 1);
+    EXPECT_EQ(f.edtDate->date(), QDate::currentDate());
+    EXPECT_TRUE(f.edtDate->calendarPopup());
+    EXPECT_EQ(f.edtDate->calendarWidget()->firstDayOfWeek(), Qt::Sunday);
+    EXPECT_EQ(f.edtCouponName->accessibleName(), "Coupon Name:");
+    EXPECT_EQ(f.edtURL->accessibleName(), "Discounted Order Page:");
+}
+
+TEST_F(Editor, TheThreeExpiryChoicesExcludeEachOtherAndExpiredIsApart) {
+    TfrmCoupon f(service, msg);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    Click(f.rbtByDays);
+    EXPECT_TRUE(f.rbtByDays->isChecked());
+    EXPECT_FALSE(f.rbtOneUse->isChecked());
+    Click(f.chkEpired);
+    EXPECT_TRUE(f.chkEpired->isChecked());
+    EXPECT_TRUE(f.rbtByDays->isChecked());
+    Click(f.rbtByDate);
+    EXPECT_FALSE(f.rbtByDays->isChecked());
+    EXPECT_TRUE(f.chkEpired->isChecked());
+    // A fetched kind that is none of the three leaves all three clear.
+    TFetchedCoupon c{.Id = "1", .Kind = "7", .Days = 3, .Year = 2020, .Month = 2, .Day = 29};
+    f.Fill(c);
+    EXPECT_FALSE(f.rbtOneUse->isChecked() || f.rbtByDays->isChecked() || f.rbtByDate->isChecked());
+    c.Kind = "3";
+    f.Fill(c);
+    EXPECT_TRUE(f.rbtByDate->isChecked());
+    EXPECT_FALSE(f.rbtOneUse->isChecked() || f.rbtByDays->isChecked());
+}
+
+TEST_F(Editor, BrowseDoesNothing) {
+    TfrmCoupon f(service, msg);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    f.edtURL->setText("http://x");
+    ModalAction any([](QWidget* d) { d->close(); });
+    Click(f.bsSkinButton2);
+    EXPECT_FALSE(any.Ran());
+    EXPECT_EQ(f.edtURL->text(), "http://x");
+    EXPECT_TRUE(f.isVisible());
+}
+
+TEST_F(Editor, GenerateAsksUntilACodeIsFreeAndChangesNothingElse) {
+    auto check = [](const char* reply) {
+        return ScriptedServer::Exchange{ScriptedServer::Expect::Where([](const std::string& request) -> std::string {
+                                            std::string error;
+                                            Fields f = FormFields(request, error);
+                                            if (!error.empty())
+                                                return error;
+                                            if (f.size() != 3 || f[0] != Fields::value_type{"action", "8"} ||
+                                                f[1].first != "coupcode" || f[2] != Fields::value_type{"end", ""})
+                                                return "not an action-8 request";
+                                            return {};
+                                        }),
+                                        Reply(reply), ScriptedServer::Then::Close};
+    };
+    Serve({check("EXIST RECORD"), check("EXIST RECORD"), check("DON'T EXIST RECORD")});
+    TfrmCoupon f(service, msg);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    f.edtCouponName->setText("Name");
+    f.edtCouponCode->setText("OLD");
+    Click(f.btnGenCode);
+    EXPECT_TRUE(server->WaitDone());
+    std::string code = f.edtCouponCode->text().toStdString();
+    EXPECT_EQ(code.size(), 6u);
+    // The code put in is the one the server said was free.
+    std::string error;
+    EXPECT_EQ(FormFields(server->Received(2), error)[1].second, code);
+    EXPECT_EQ(f.edtCouponName->text(), "Name");
+}
+
+TEST_F(Editor, GenerateWithAnUnreachableServerFillsInACodeAtOnce) {
+    settings.WebServer = "http://127.0.0.1:1";
+    TfrmCoupon f(service, msg);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    Click(f.btnGenCode);
+    EXPECT_EQ(f.edtCouponCode->text().size(), 6);
+}
+
+TEST_F(Editor, GenerateGivesUpWhenEveryCodeIsTaken) {
+    std::vector<ScriptedServer::Exchange> taken;
+    for (int i = 0; i < TfrmCoupon::kGenerateTries; ++i)
+        taken.push_back({ScriptedServer::Expect::Any(), Reply("EXIST RECORD"), ScriptedServer::Then::Close});
+    Serve(std::move(taken));
+    TfrmCoupon f(service, msg);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    f.edtCouponCode->setText("MINE");
+    MessageAnswer told("OK");
+    Click(f.btnGenCode);
+    EXPECT_TRUE(server->WaitDone());
+    EXPECT_EQ(told.Seen().title, "Warning");
+    EXPECT_NE(told.Seen().text.find("1000 tries"), std::string::npos) << told.Seen().text;
+    EXPECT_EQ(f.edtCouponCode->text(), "MINE");
+}
+
+TEST(RandomLetters, SixCapitalsFromAToYNeverZ) {
+    std::set<char> seen;
+    for (int i = 0; i < 2000; ++i) {
+        std::string code = RandomLetters(5);
+        ASSERT_EQ(code.size(), 6u);
+        for (char c : code) {
+            ASSERT_GE(c, 'A');
+            ASSERT_LE(c, 'Y');
+            seen.insert(c);
+        }
+    }
+    EXPECT_EQ(seen.size(), 25u);
+}
+
+} // namespace

@@ -1,0 +1,8 @@
+#pragma once
+// Real clicks on the rows of an item view: on a row's check box, and on a
+// cell to select its row.
+
+#include <QAbstractItemView>
+
+void ClickCheckBox(QAbstractItemView* view, int row);
+void ClickCell(QAbstractItemView* view, int row, int column);
