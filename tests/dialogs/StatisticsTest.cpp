@@ -1,0 +1,234 @@
+// The statistics window on the real main window's "Statistics" button,
+// against the scripted server: loading, parsing, the combo box of codes, the
+// filters, and what "Date Used" shows.
+
+#include "dialogs/FStatistics.h"
+#include "dialogs/TraceListModel.h"
+#include "http/IdException.h"
+#include "tests/support/ServiceScript.h"
+#include "tests/support/gui/MainWindowFixture.h"
+#include "toolkit/SkinDateEdit.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+const Fields kCheck{{"action", "1"}, {"end", ""}};
+const Fields kStats{{"action", "6"}, {"end", ""}};
+
+std::string Use(const std::string& code, const std::string& when, const std::string& ip) {
+    return "\"1\",\"" + code + "\",\"" + when + "\",\"" + ip + "\"^";
+}
+
+class Statistics : public MainWindowTest {
+protected:
+    // Opens the window on this reply and runs inside() on it.
+    void Open(const std::string& reply, const std::function<void(TfrmStats*)>& inside) {
+        server = std::make_unique<ScriptedServer>(
+            std::vector<ScriptedServer::Exchange>{Action(kCheck, "BAD"), Action(kStats, reply)});
+        PrepareSite("http://" + server->HostPort());
+        Start();
+        ModalAction action("frmStats", [&](QWidget* w) {
+            auto* s = static_cast<TfrmStats*>(w);
+            // The log was loaded before the window showed; the list waits for "Show".
+            EXPECT_TRUE(server->Done());
+            EXPECT_EQ(s->lvwItems->model()->rowCount(), 0);
+            EXPECT_TRUE(s->rbtCodeAll->isChecked());
+            EXPECT_TRUE(s->rbtDateAll->isChecked());
+            inside(s);
+            Click(s->btnOk);
+        });
+        Click(window->btnStats);
+        ASSERT_TRUE(action.Ran());
+        EXPECT_TRUE(server->WaitDone());
+    }
+
+    static std::vector<std::string> Shown(TfrmStats* s, int column = 0) {
+        std::vector<std::string> out;
+        auto* m = s->lvwItems->model();
+        for (int r = 0; r < m->rowCount(); ++r)
+            out.push_back(m->data(m->index(r, column)).toString().toStdString());
+        return out;
+    }
+    static std::vector<std::string> Codes(TfrmStats* s) {
+        std::vector<std::string> out;
+        for (int i = 0; i < s->cbxCodes->count(); ++i)
+            out.push_back(s->cbxCodes->itemText(i).toStdString());
+        return out;
+    }
+    static void Choose(TfrmStats* s, const QString& code) {
+        // The way a user picks it: open the list, choose the entry.
+        s->cbxCodes->showPopup();
+        int i = s->cbxCodes->findText(code);
+        s->cbxCodes->setCurrentIndex(i);
+        emit s->cbxCodes->activated(i);
+        s->cbxCodes->hidePopup();
+    }
+    static void TypeDate(TbsSkinDateEdit* e, const QString& text) {
+        QLineEdit* field = e->LineEdit();
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, text);
+    }
+
+    std::unique_ptr<ScriptedServer> server;
+};
+
+const std::string kLog = Use("ABCDE", "2008-05-18 14:03:09", "10.0.0.1") + Use("QWERTY", "2008-05-18 00:00:00", "10.0.0.2") +
+                         Use("abcde", "2008-05-19 23:59:59", "10.0.0.3") + Use("ABCDE", "2008-05-20 00:00:01", "10.0.0.4") +
+                         "OK";
+
+TEST_F(Statistics, BothAllListEveryUseInReplyOrderAndCodesOnceEachWhateverTheCase) {
+    Open(kLog, [](TfrmStats* s) {
+        EXPECT_EQ(s->windowTitle(), "Statistics");
+        EXPECT_EQ(Codes(s), (std::vector<std::string>{"ABCDE", "QWERTY"}));
+        Click(s->btnShow);
+        EXPECT_EQ(Shown(s), (std::vector<std::string>{"ABCDE", "QWERTY", "abcde", "ABCDE"}));
+        EXPECT_EQ(Shown(s, 2), (std::vector<std::string>{"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4"}));
+        // Short date, and the long time unless it is exactly midnight.
+        EXPECT_EQ(Shown(s, 1), (std::vector<std::string>{"5/18/08 2:03:09 PM", "5/18/08", "5/19/08 11:59:59 PM",
+                                                         "5/20/08 12:00:01 AM"}));
+        EXPECT_TRUE(s->isVisible());
+    });
+}
+
+TEST_F(Statistics, AChosenCodeMatchesExactlyAndATypedOneToo) {
+    Open(kLog, [](TfrmStats* s) {
+        Choose(s, "ABCDE");
+        EXPECT_TRUE(s->rbtCodeSel->isChecked());
+        EXPECT_TRUE(s->rbtDateAll->isChecked());  // the other group is left alone
+        Click(s->btnShow);
+        EXPECT_EQ(Shown(s, 2), (std::vector<std::string>{"10.0.0.1", "10.0.0.4"}));
+        QTest::keyClicks(s->edtCode, "abcde");
+        EXPECT_TRUE(s->rbtCodeType->isChecked());
+        EXPECT_FALSE(s->rbtCodeSel->isChecked());
+        Click(s->btnShow);
+        EXPECT_EQ(Shown(s, 2), (std::vector<std::string>{"10.0.0.3"}));
+        for (const char* miss : {"Abcde", "abcde "}) {
+            s->edtCode->setText(miss);
+            Click(s->btnShow);
+            EXPECT_TRUE(Shown(s).empty()) << miss;
+        }
+    });
+}
+
+TEST_F(Statistics, TheCodeRadioWithoutAChosenCodeListsNothing) {
+    Open(kLog, [](TfrmStats* s) {
+        s->cbxCodes->setCurrentIndex(-1);
+        Click(s->rbtCodeSel);
+        Click(s->btnShow);
+        EXPECT_TRUE(Shown(s).empty());
+    });
+}
+
+TEST_F(Statistics, OneDayAndARangeCompareWholeDaysWithBothEndsIncluded) {
+    Open(kLog, [](TfrmStats* s) {
+        TypeDate(s->edtDateFixed, "5/18/2008");
+        EXPECT_TRUE(s->rbtDateSel->isChecked());
+        Click(s->btnShow);
+        EXPECT_EQ(Shown(s, 2), (std::vector<std::string>{"10.0.0.1", "10.0.0.2"}));
+
+        TypeDate(s->edtDateIni, "5/18/2008");
+        EXPECT_TRUE(s->rbtDateRange->isChecked());
+        EXPECT_FALSE(s->rbtDateSel->isChecked());
+        TypeDate(s->edtDateEnd, "5/19/2008");
+        Click(s->btnShow);
+        EXPECT_EQ(Shown(s, 2), (std::vector<std::string>{"10.0.0.1", "10.0.0.2", "10.0.0.3"}));
+
+        // "From:" after "To:" lists nothing.
+        TypeDate(s->edtDateIni, "5/20/2008");
+        Click(s->btnShow);
+        EXPECT_TRUE(Shown(s).empty());
+    });
+}
+
+TEST_F(Statistics, TypingInADateEditSelectsItsRadioAtOnceAndKeepsTheLastValidDate) {
+    Open(kLog, [](TfrmStats* s) {
+        TypeDate(s->edtDateFixed, "5/18/2008");
+        Click(s->rbtDateAll);
+        s->edtDateFixed->LineEdit()->setFocus();
+        QTest::keyClick(s->edtDateFixed->LineEdit(), Qt::Key_Backspace);
+        EXPECT_TRUE(s->rbtDateSel->isChecked());
+        EXPECT_EQ(s->edtDateFixed->date(), QDate(2008, 5, 18));
+        Click(s->btnShow);
+        EXPECT_EQ(Shown(s).size(), 2u);
+    });
+}
+
+TEST_F(Statistics, ShowAloneRebuildsTheList) {
+    Open(kLog, [](TfrmStats* s) {
+        Click(s->btnShow);
+        EXPECT_EQ(Shown(s).size(), 4u);
+        QTest::keyClicks(s->edtCode, "QWERTY");
+        EXPECT_EQ(Shown(s).size(), 4u);
+        Click(s->btnShow);
+        EXPECT_EQ(Shown(s).size(), 1u);
+    });
+}
+
+struct ParseCase {
+    const char* name;
+    std::string reply;
+    std::vector<std::string> codes;  // in the combo box
+    std::size_t uses;
+};
+
+TEST_F(Statistics, RepliesAreParsedUpToTheFirstBadRecord) {
+    const ParseCase cases[] = {
+        {"OK alone", "OK", {}, 0},
+        {"no OK at all", Use("ABCDE", "2008-05-18 14:03:09", "ip"), {}, 0},
+        {"records without the final ^OK, OK inside a code",
+         Use("OKAY", "2008-05-18 14:03:09", "ip") + Use("B", "2008-05-18 14:03:09", "ip"), {"OKAY", "B"}, 2},
+        {"a zero date ends the parse",
+         Use("A", "2008-05-18 14:03:09", "ip") + Use("B", "0000-00-00 00:00:00", "ip") + Use("C", "2008-05-18 14:03:09", "ip") + "OK",
+         {"A"}, 1},
+        {"a month without its leading zero ends the parse",
+         Use("A", "2008-05-18 14:03:09", "ip") + Use("B", "2008-5-18 14:03:09", "ip") + "OK", {"A"}, 1},
+        {"other separators read the same", Use("A", "2008/05/18T14.03.09", "ip") + "OK", {"A"}, 1},
+        {"a short record ends the parse", Use("A", "2008-05-18 14:03:09", "ip") + "\"1\",\"B\"^OK", {"A"}, 1},
+    };
+    for (const ParseCase& c : cases) {
+        Open(c.reply, [&](TfrmStats* s) {
+            EXPECT_EQ(Codes(s), c.codes) << c.name;
+            EXPECT_EQ(s->Traces().size(), c.uses) << c.name;
+            Click(s->btnShow);
+            EXPECT_EQ(Shown(s).size(), c.uses) << c.name;
+        });
+        window.reset();
+    }
+}
+
+TEST_F(Statistics, AFailedRequestOpensAnEmptyWindowWithoutAMessage) {
+    Start();
+    ModalAction action("frmStats", [](QWidget* w) {
+        auto* s = static_cast<TfrmStats*>(w);
+        EXPECT_EQ(s->cbxCodes->count(), 0);
+        Click(s->btnShow);
+        EXPECT_EQ(s->lvwItems->model()->rowCount(), 0);
+        Click(s->btnOk);
+    });
+    Click(window->btnStats);
+    EXPECT_TRUE(action.Ran());
+}
+
+TEST(ServerDateTime, ReadsByPositionAndRefusesWhatIsNoDateTime) {
+    TDateTime t = ParseServerDateTime("2008-05-18 14:03:09 and more");
+    EXPECT_EQ(t.Day, QDate(2008, 5, 18).toJulianDay());
+    EXPECT_EQ(t.Seconds, 14 * 3600 + 3 * 60 + 9);
+    EXPECT_EQ(ParseServerDateTime("2008x05x18x14x03x09").Seconds, t.Seconds);
+    for (const char* bad : {"0000-00-00 00:00:00", "2008-5-18 14:03:09", "2008-02-30 00:00:00", "2008-05-18 24:00:00",
+                            "2008-05-18 23:60:00", "2008-05-18 14:03", "", "abcd-05-18 14:03:09"})
+        EXPECT_THROW(ParseServerDateTime(bad), EConvertError) << bad;
+}
+
+TEST(DateUsed, MidnightShowsTheDateOnly) {
+    const qint64 day = QDate(2008, 5, 18).toJulianDay();
+    EXPECT_EQ(DateUsedText({day, 0}).toStdString(), "5/18/08");
+    EXPECT_EQ(DateUsedText({day, 1}).toStdString(), "5/18/08 12:00:01 AM");
+}
+
+} // namespace

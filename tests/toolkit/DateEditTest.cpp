@@ -1,0 +1,77 @@
+// The date edit: whole-text typing, the last valid date kept, every change
+// reported, and the drop-down calendar.
+
+#include "tests/support/gui/WidgetTest.h"
+#include "toolkit/SkinDateEdit.h"
+
+#include <QCalendarWidget>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+void Type(TbsSkinDateEdit& e, const QString& text) {
+    e.LineEdit()->setFocus();
+    QTest::keyClick(e.LineEdit(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(e.LineEdit(), text);
+}
+
+TEST(DateEdit, StartsTodayInTheShortFormatWithAFourDigitYear) {
+    TbsSkinDateEdit e;
+    EXPECT_EQ(e.date(), QDate::currentDate());
+    EXPECT_EQ(e.text(), QDate::currentDate().toString("M/d/yyyy"));
+    EXPECT_EQ(e.calendarWidget()->firstDayOfWeek(), Qt::Sunday);
+}
+
+TEST(DateEdit, TypedTextIsReadWholeAndEveryKeystrokeIsAChange) {
+    TbsSkinDateEdit e;
+    e.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&e));
+    QSignalSpy changes(&e, &TbsSkinDateEdit::Change);
+    Type(e, "5/18/2008");
+    EXPECT_EQ(e.date(), QDate(2008, 5, 18));
+    EXPECT_GE(changes.count(), 9);
+    // Incomplete or impossible text keeps the last valid date in force.
+    for (const char* partial : {"5/18/", "5/18/200", "2/30/2012", "hello"}) {
+        Type(e, partial);
+        EXPECT_EQ(e.date(), QDate(2008, 5, 18)) << partial;
+    }
+    Type(e, "12/1/08");
+    EXPECT_EQ(e.date(), QDate(2008, 12, 1));
+    // Leaving the field shows the date in force.
+    Type(e, "13/");
+    QTest::keyClick(e.LineEdit(), Qt::Key_Return);
+    EXPECT_EQ(e.text(), "12/1/2008");
+}
+
+TEST(DateEdit, SettingTheStartDateIsNoChange) {
+    TbsSkinDateEdit e;
+    QSignalSpy changes(&e, &TbsSkinDateEdit::Change);
+    e.SetStartDate(QDate(2020, 2, 29));
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(e.date(), QDate(2020, 2, 29));
+    e.setDate(QDate(2021, 1, 1));
+    EXPECT_EQ(changes.count(), 1);
+    e.setDate(QDate());  // invalid: ignored
+    EXPECT_EQ(e.date(), QDate(2021, 1, 1));
+}
+
+TEST(DateEdit, ChoosingADayInTheCalendarSetsIt) {
+    TbsSkinDateEdit e;
+    e.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&e));
+    e.SetStartDate(QDate(2012, 11, 3));
+    e.ShowCalendar();
+    QCalendarWidget* c = e.calendarWidget();
+    ASSERT_TRUE(WaitFor([&] { return c->isVisible(); }));
+    EXPECT_EQ(c->selectedDate(), QDate(2012, 11, 3));
+    c->setSelectedDate(QDate(2012, 11, 30));
+    QTest::keyClick(c->focusWidget() ? c->focusWidget() : c, Qt::Key_Return);
+    EXPECT_EQ(e.date(), QDate(2012, 11, 30));
+    EXPECT_EQ(e.text(), "11/30/2012");
+    EXPECT_FALSE(c->isVisible());
+}
+
+} // namespace
