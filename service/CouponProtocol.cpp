@@ -84,8 +84,11 @@ std::string TrimBlanks(const std::string& text) {
     return text.substr(b, e - b);
 }
 
-bool ReadDecimal(const std::string& text, int& value) {
-    std::string t = TrimBlanks(text);
+bool ReadDecimal(std::string_view t, int& value) {
+    while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ')
+        t.remove_prefix(1);
+    while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ')
+        t.remove_suffix(1);
     std::size_t i = 0;
     bool negative = false;
     if (i < t.size() && (t[i] == '-' || t[i] == '+'))

@@ -9,6 +9,7 @@
 #include "service/ServerSettings.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -83,4 +84,4 @@ std::string RemoveQuotes(const std::string& text);
 // Blanks and control characters around the text removed.
 std::string TrimBlanks(const std::string& text);
 // A whole decimal number, optionally signed, with blanks around it allowed.
-bool ReadDecimal(const std::string& text, int& value);
+bool ReadDecimal(std::string_view text, int& value);
