@@ -585,7 +585,11 @@ function main(): void
 }
 
 // Warnings and notices become failures, so none can slip into a reply.
+// A call silenced with @ stays silent.
 set_error_handler(static function (int $severity, string $message, string $file, int $line): bool {
+    if ((error_reporting() & $severity) === 0) {
+        return true;
+    }
     throw new ErrorException($message, 0, $severity, $file, $line);
 });
 
