@@ -14,12 +14,12 @@
 #include "update/UpdateCheck.h"
 #include "toolkit/SkinButton.h"
 #include "toolkit/SkinLinkLabel.h"
+#include "toolkit/SkinListView.h"
 
 #include <QApplication>
 #include <QDate>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QScreen>
 #include <QTableView>
@@ -106,24 +106,10 @@ void TfrmMain::BuildLayout() {
     layout->addWidget(panBanner);
 
     CouponList = new TCouponListModel(this);
-    lvwItems = new QTableView(this);
+    lvwItems = new TbsSkinListView(this);
     lvwItems->setObjectName(QStringLiteral("lvwItems"));
     lvwItems->setAccessibleName(QStringLiteral("Coupons"));
-    lvwItems->setModel(CouponList);
-    lvwItems->setShowGrid(true);
-    lvwItems->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvwItems->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvwItems->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lvwItems->setWordWrap(false);
-    lvwItems->verticalHeader()->hide();
-    // Fixed row heights keep a very long list as cheap as a short one.
-    lvwItems->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    lvwItems->verticalHeader()->setDefaultSectionSize(lvwItems->fontMetrics().height() + 6);
-    lvwItems->horizontalHeader()->setHighlightSections(false);
-    lvwItems->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    lvwItems->setColumnWidth(0, 200);
-    lvwItems->setColumnWidth(1, 132);
-    lvwItems->setColumnWidth(2, 150);
+    lvwItems->SetModel(CouponList, {200, 132, 150});
     layout->addWidget(lvwItems, 1);
 
     bsSkinPanel4 = new QFrame(this);

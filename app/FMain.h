@@ -13,13 +13,13 @@
 #include "service/CouponService.h"
 #include "service/ServerSettings.h"
 #include "toolkit/SkinData.h"
+#include "toolkit/SkinListView.h"
 #include "toolkit/SkinMessage.h"
 
 #include <QWidget>
 #include <string>
 
 class QFrame;
-class QTableView;
 class QTimer;
 class TbsSkinButton;
 class TbsSkinLinkLabel;
@@ -69,7 +69,7 @@ public:
     QFrame* panBanner = nullptr;
     TStillBanner* imgBanner = nullptr;
     TGifBanner* gifBanner = nullptr;
-    QTableView* lvwItems = nullptr;
+    TbsSkinListView* lvwItems = nullptr;
     TCouponListModel* CouponList = nullptr;
     QFrame* bsSkinPanel4 = nullptr;  // bottom panel
     TbsSkinButton* bsSkinButton1 = nullptr;

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QScreen>
 
 namespace {
@@ -34,4 +35,13 @@ void SetDialogFlags(QDialog* dialog, bool minimise) {
     dialog->setWindowFlags(flags);
     dialog->setModal(true);
     dialog->installEventFilter(new CentreOnShow(dialog));
+}
+
+QHBoxLayout* CentredButtonRow(std::initializer_list<QWidget*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QWidget* b : buttons)
+        row->addWidget(b);
+    row->addStretch(1);
+    return row;
 }

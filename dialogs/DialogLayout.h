@@ -2,6 +2,13 @@
 // What every dialog of the application shares: a fixed-size window with the
 // system menu, centred on the screen when shown.
 
+#include <initializer_list>
+
 class QDialog;
+class QHBoxLayout;
+class QWidget;
 
 void SetDialogFlags(QDialog* dialog, bool minimise = false);
+
+// A row of buttons side by side, centred.
+QHBoxLayout* CentredButtonRow(std::initializer_list<QWidget*> buttons);

@@ -5,7 +5,6 @@
 #include "service/CouponProtocol.h"
 #include "toolkit/SkinButton.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
@@ -58,16 +57,11 @@ TfrmFormCode::TfrmFormCode(const TServerSettings& settings, QWidget* parent)
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     connect(btnOk, &QPushButton::clicked, this, &TfrmFormCode::btnOkClick);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmFormCode::btnCancelClick);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    buttons->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(memForm, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(CentredButtonRow({btnOk, btnCancel}));
     setFixedSize(402, 200);
 }
 

@@ -6,7 +6,6 @@
 #include "toolkit/SkinButton.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -72,16 +71,11 @@ TfrmSettings::TfrmSettings(TServerSettings& settings, QWidget* parent)
     btnCancel->ModalResult = 2;
     connect(btnOk, &QPushButton::clicked, this, &TfrmSettings::btnOkClick);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmSettings::btnCancelClick);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-    buttons->addStretch(1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addStretch(1);
-    layout->addLayout(buttons);
+    layout->addLayout(CentredButtonRow({btnOk, btnCancel}));
     setFixedSize(409, 217);
 }
 

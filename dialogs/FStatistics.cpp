@@ -5,16 +5,15 @@
 #include "service/CouponService.h"
 #include "toolkit/SkinButton.h"
 #include "toolkit/SkinDateEdit.h"
+#include "toolkit/SkinListView.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
@@ -91,22 +90,10 @@ TfrmStats::TfrmStats(TCouponService& service, QWidget* parent) : QDialog(parent)
     btnOk->setObjectName(QStringLiteral("btnOk"));
 
     list_ = new TTraceListModel(traces_, this);
-    lvwItems = new QTableView(this);
+    lvwItems = new TbsSkinListView(this);
     lvwItems->setObjectName(QStringLiteral("lvwItems"));
     lvwItems->setAccessibleName(QStringLiteral("Uses"));
-    lvwItems->setModel(list_);
-    lvwItems->setShowGrid(true);
-    lvwItems->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvwItems->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvwItems->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lvwItems->setWordWrap(false);
-    lvwItems->verticalHeader()->hide();
-    lvwItems->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    lvwItems->verticalHeader()->setDefaultSectionSize(lvwItems->fontMetrics().height() + 6);
-    lvwItems->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    lvwItems->setColumnWidth(0, 132);
-    lvwItems->setColumnWidth(1, 150);
-    lvwItems->setColumnWidth(2, 150);
+    lvwItems->SetModel(list_, {132, 150, 150});
 
     auto* left = new QVBoxLayout;
     left->addWidget(byCode);

@@ -12,11 +12,11 @@
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
-class QTableView;
 class TCouponService;
 class TTraceListModel;
 class TbsSkinButton;
 class TbsSkinDateEdit;
+class TbsSkinListView;
 
 class TfrmStats : public QDialog {
     Q_OBJECT
@@ -39,7 +39,7 @@ public:
     TbsSkinDateEdit* edtDateEnd = nullptr;
     QRadioButton* rbtDateAll = nullptr;
     TbsSkinButton* btnShow = nullptr;
-    QTableView* lvwItems = nullptr;
+    TbsSkinListView* lvwItems = nullptr;
     TbsSkinButton* btnOk = nullptr;
 
     // Rebuilds the list from the traces and the filters.

@@ -2,6 +2,7 @@
 
 #include "http/IdCookieManager.h"
 #include "http/IdException.h"
+#include "http/IdGlobal.h"
 #include "http/IdMemoryStream.h"
 #include "http/IdMultiPartFormDataStream.h"
 #include "http/IdStream.h"
@@ -17,19 +18,6 @@ constexpr int kDefaultConnectTimeout = 120000;
 // Read time-outs for response bodies nobody asked for.
 constexpr int kRedirectBodyTimeout = 4000;
 constexpr int kErrorBodyTimeout = 2000;
-
-std::string Trim(const std::string& s) {
-    std::size_t begin = 0, end = s.size();
-    while (begin < end && static_cast<unsigned char>(s[begin]) <= ' ')
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(s[end - 1]) <= ' ')
-        --end;
-    return s.substr(begin, end - begin);
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 // A port text as a number; false for anything that is not 0..65535.
 bool ParsePort(const std::string& text, int& port) {

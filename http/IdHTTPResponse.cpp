@@ -1,26 +1,13 @@
 #include "http/IdHTTPResponse.h"
 
 #include "http/IdException.h"
+#include "http/IdGlobal.h"
 #include "http/IdTCPConnection.h"
 
 #include <limits>
 #include <strings.h>
 
 namespace {
-
-// Delphi-style trimming: every control character and blank goes.
-std::string Trim(const std::string& s) {
-    std::size_t begin = 0, end = s.size();
-    while (begin < end && static_cast<unsigned char>(s[begin]) <= ' ')
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(s[end - 1]) <= ' ')
-        --end;
-    return s.substr(begin, end - begin);
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
 
 // A non-negative decimal number without sign; false for anything else,
 // including a number too big for 64 bits.

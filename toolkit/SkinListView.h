@@ -1,0 +1,17 @@
+#pragma once
+// A list view in report style: columns with headers, grid lines, whole-row
+// selection of one row at a time, nothing editable in place. Rows have one
+// fixed height, so a list of a million rows costs no more to lay out than
+// one of ten.
+
+#include <QTableView>
+#include <initializer_list>
+
+class TbsSkinListView : public QTableView {
+    Q_OBJECT
+public:
+    explicit TbsSkinListView(QWidget* parent = nullptr);
+
+    // Shows the model, its columns at these widths from the left.
+    void SetModel(QAbstractItemModel* model, std::initializer_list<int> columnWidths);
+};
