@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QWidget window;
     window.resize(775, 516);
+#ifdef WITH_TEXT
+    QLabel text(QStringLiteral("Corvanta"), &window);
+#endif
 #else
     // A directory of its own, so no settings or branding of a real install count.
     if (argc > 2)
