@@ -293,14 +293,16 @@ void TfrmMain::bsSkinButton3Click() {
     if (NetworkBusy())
         return;
     std::string ids;
+    bool any = false;
     for (int row = 0; row < CouponList->rowCount(); ++row) {
         if (!CouponList->IsChecked(row))
             continue;
-        if (!ids.empty())
+        if (any)
             ids += ",";
         ids += CouponList->Row(row).Id;
+        any = true;
     }
-    if (ids.empty())
+    if (!any)
         return;
     if (msgMain.MessageDlg("Are you sure do you want to delete the selected coupons?\n\rThis action will remove "
                            "also the statistics related these coupons.",

@@ -4,15 +4,21 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QScreen>
 
 namespace {
 
-// Centres its dialog on the screen each time it is shown.
-class CentreOnShow : public QObject {
+// Centres its dialog on the screen each time it is shown, and keeps Escape
+// from closing it: a dialog closes only through its own buttons or its
+// title-bar close box, so one stray key never throws away what was typed.
+class DialogBehaviour : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+            static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier)
+            return true;
         if (event->type() == QEvent::Show) {
             auto* w = static_cast<QWidget*>(watched);
             if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -34,7 +40,7 @@ void SetDialogFlags(QDialog* dialog, bool minimise) {
         flags |= Qt::WindowMinimizeButtonHint;
     dialog->setWindowFlags(flags);
     dialog->setModal(true);
-    dialog->installEventFilter(new CentreOnShow(dialog));
+    dialog->installEventFilter(new DialogBehaviour(dialog));
 }
 
 QHBoxLayout* CentredButtonRow(std::initializer_list<QWidget*> buttons) {

@@ -18,7 +18,9 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <QTextDocument>
 #include <chrono>
+#include <limits>
 #include <random>
 
 namespace {
@@ -77,7 +79,8 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     rbtByDays->setObjectName(QStringLiteral("rbtByDays"));
     edtDays = new QSpinBox(expiry);
     edtDays->setObjectName(QStringLiteral("edtDays"));
-    edtDays->setRange(0, 999999);
+    // Any whole number: a fetched count is shown and sent back as it is.
+    edtDays->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     edtDays->setSingleStep(1);
     edtDays->setValue(1);
     edtDays->setAccessibleName(QStringLiteral("day(s)"));
@@ -85,7 +88,7 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     rbtByDate->setObjectName(QStringLiteral("rbtByDate"));
     edtDate = new TbsSkinDateEdit(expiry);
     edtDate->setObjectName(QStringLiteral("edtDate"));
-    edtDate->setAccessibleName(QStringLiteral("By this date"));
+    edtDate->SetAccessibleName(QStringLiteral("By this date"));
     // An exclusive group keeps at most one kind chosen; it is made
     // non-exclusive only for a moment when a fetched kind clears all three.
     auto* kinds = new QButtonGroup(this);
@@ -177,7 +180,7 @@ TCouponRecord TfrmCoupon::WireValues() const {
     r.coupexpirdate = WireDate(d.year(), d.month(), d.day());
     r.couponorderurl = Local(edtURL->text());
     // The memo's lines travel separated by CR LF.
-    r.couponcomments = Local(memComments->toPlainText());
+    r.couponcomments = Local(CommentsText());
     std::string crlf;
     for (char ch : r.couponcomments) {
         if (ch == '\n')
@@ -199,7 +202,7 @@ std::string TfrmCoupon::UntransportableValue() const {
         {"Coupon Name", Local(edtCouponName->text()), false},
         {"Coupon Code", Local(edtCouponCode->text()), false},
         {"Discounted Order Page", Local(edtURL->text()), false},
-        {"Comments", Local(memComments->toPlainText()), true},
+        {"Comments", Local(CommentsText()), true},
     };
     for (const Field& f : fields) {
         for (char ch : f.value) {
@@ -212,6 +215,15 @@ std::string TfrmCoupon::UntransportableValue() const {
         }
     }
     return {};
+}
+
+QString TfrmCoupon::CommentsText() const {
+    // The raw text, so characters such as the non-breaking space pass
+    // unchanged; the document's paragraph and line separators are line ends.
+    QString text = memComments->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text;
 }
 
 void TfrmCoupon::Warn(const std::string& text) { msg_.MessageDlg(text, mtWarning, {mbOK}, 0); }

@@ -63,6 +63,7 @@ private:
     // the reply grammar cannot carry back; empty when all can travel.
     std::string UntransportableValue() const;
     void Warn(const std::string& text);
+    QString CommentsText() const;
 
     TCouponService& service_;
     TbsSkinMessage& msg_;

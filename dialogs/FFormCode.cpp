@@ -66,8 +66,9 @@ TfrmFormCode::TfrmFormCode(const TServerSettings& settings, QWidget* parent)
 }
 
 void TfrmFormCode::btnOkClick() {
-    // The memo only wraps the text on screen; the text itself is one line.
-    SetClipboardText(memForm->toPlainText().toLocal8Bit().toStdString());
+    // The memo only wraps the text on screen; the text itself is one line,
+    // and goes to the clipboard exactly as built.
+    SetClipboardText(html_);
 }
 
 void TfrmFormCode::btnCancelClick() { done(2); }

@@ -59,7 +59,7 @@ TfrmStats::TfrmStats(TCouponService& service, QWidget* parent) : QDialog(parent)
     rbtDateSel = Radio("rbtDateSel", "", "Day", byDate);
     edtDateFixed = new TbsSkinDateEdit(byDate);
     edtDateFixed->setObjectName(QStringLiteral("edtDateFixed"));
-    edtDateFixed->setAccessibleName(QStringLiteral("Day"));
+    edtDateFixed->SetAccessibleName(QStringLiteral("Day"));
     rbtDateRange = Radio("rbtDateRange", "Range", "Range", byDate);
     edtDateIni = new TbsSkinDateEdit(byDate);
     edtDateIni->setObjectName(QStringLiteral("edtDateIni"));
@@ -67,10 +67,10 @@ TfrmStats::TfrmStats(TCouponService& service, QWidget* parent) : QDialog(parent)
     edtDateEnd->setObjectName(QStringLiteral("edtDateEnd"));
     auto* from = new QLabel(QStringLiteral("From:"), byDate);
     from->setBuddy(edtDateIni);
-    edtDateIni->setAccessibleName(from->text());
+    edtDateIni->SetAccessibleName(from->text());
     auto* to = new QLabel(QStringLiteral("To:"), byDate);
     to->setBuddy(edtDateEnd);
-    edtDateEnd->setAccessibleName(to->text());
+    edtDateEnd->SetAccessibleName(to->text());
     rbtDateAll = Radio("rbtDateAll", "All", "All", byDate);
     rbtDateAll->setChecked(true);
     auto* d = new QGridLayout(byDate);
@@ -143,8 +143,16 @@ void TfrmStats::LoadStatistics() {
 
 void TfrmStats::ParseStatistics(const std::string& reply) {
     list_->Clear();
-    ParseStatisticsReply(reply, traces_,
-                         [this](const std::string& code) { cbxCodes->addItem(QString::fromLocal8Bit(code.c_str())); });
+    try {
+        ParseStatisticsReply(reply, traces_, [this](const std::string& code) {
+            cbxCodes->addItem(QString::fromLocal8Bit(code.c_str()));
+        });
+    } catch (...) {
+        // No code is chosen until the user picks one, also after a bad record.
+        cbxCodes->setCurrentIndex(-1);
+        throw;
+    }
+    cbxCodes->setCurrentIndex(-1);
 }
 
 void TfrmStats::ShowFiltered() {

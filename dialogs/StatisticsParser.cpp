@@ -4,7 +4,7 @@
 #include "service/CouponProtocol.h"
 
 #include <QDate>
-#include <cctype>
+#include <QString>
 #include <string_view>
 #include <unordered_set>
 
@@ -32,11 +32,10 @@ void SplitLine(std::string_view line, std::vector<std::string_view>& pieces) {
         pieces.push_back(line.substr(start));
 }
 
+// A code in upper case, letters of every kind (é as É), for comparing
+// codes without regard to case.
 std::string Upper(const std::string& s) {
-    std::string u = s;
-    for (char& c : u)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return u;
+    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size())).toUpper().toLocal8Bit().toStdString();
 }
 
 } // namespace
@@ -57,7 +56,9 @@ void ParseStatisticsReply(const std::string& reply, std::vector<TTrace>& traces,
     text = ReplaceAll(text, "\",\"", ",");
     if (text == "OK")
         return;
-    std::unordered_set<std::string> seen;
+    // Codes seen as written, and in upper case: most uses repeat a code
+    // exactly, so the folding is done once per spelling.
+    std::unordered_set<std::string> spellings, seen;
     std::vector<std::string_view> pieces;
     const std::string_view all(text);
     std::size_t pos = 0;
@@ -78,7 +79,7 @@ void ParseStatisticsReply(const std::string& reply, std::vector<TTrace>& traces,
         for (char c : pieces[3])
             if (c != '"')
                 trace.ComputerIP += c;
-        if (seen.insert(Upper(trace.CouponCode)).second)
+        if (spellings.insert(trace.CouponCode).second && seen.insert(Upper(trace.CouponCode)).second)
             newCode(trace.CouponCode);
         if (brk == std::string::npos)
             break;

@@ -71,6 +71,11 @@ void TbsSkinDateEdit::SetStartDate(const QDate& date) {
 
 QString TbsSkinDateEdit::text() const { return edit_->text(); }
 
+void TbsSkinDateEdit::SetAccessibleName(const QString& name) {
+    setAccessibleName(name);
+    edit_->setAccessibleName(name);
+}
+
 void TbsSkinDateEdit::ShowCalendar() {
     calendar_->setSelectedDate(date_);
     popup_->adjustSize();

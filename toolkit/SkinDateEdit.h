@@ -25,6 +25,8 @@ public:
     void SetStartDate(const QDate& date);
 
     QString text() const;
+    // Names the edit for screen readers, on the field that takes the focus too.
+    void SetAccessibleName(const QString& name);
     QLineEdit* LineEdit() const { return edit_; }
     bool calendarPopup() const { return true; }
     QCalendarWidget* calendarWidget() const { return calendar_; }

@@ -140,6 +140,16 @@ TEST_F(CouponList, DeleteSelectedSendsTheCheckedIdentifiersThenReloads) {
     EXPECT_EQ(Checked(), 0);
 }
 
+TEST_F(CouponList, AnEmptyIdentifierStillCountsAsACheckedRow) {
+    TfrmMain& w = StartWith("\"\",\"AAAAAA\",\"No id\",\"0\"^\"9\",\"BBBBBB\",\"Second\",\"1\"^OK");
+    Click(w.bsSkinButton1);
+    Then(Delete(",9"), "OK");
+    Then(kList, "OK");
+    MessageAnswer ok("OK");
+    Click(w.bsSkinButton3);
+    ExpectServed(4);
+}
+
 TEST_F(CouponList, AFailedDeleteIsToldAndTheListStays) {
     TfrmMain& w = StartWith();
     Click(w.bsSkinButton1);
@@ -303,7 +313,7 @@ TEST_F(AddAndEdit, ValuesTheRepliesCannotCarryAreRefusedBeforeAnythingIsSent) {
 TEST_F(AddAndEdit, BlanksPassTheChecksAndLineBreaksInCommentsTravel) {
     StartWith("OK");
     TCouponRecord r = Defaults("  ", "AB CD");
-    r.couponcomments = "first line\r\nsecond line";
+    r.couponcomments = "first line\r\nsecond\xC2\xA0line";
     server->Add({PlainGet(), Reply(""), Then::Close});
     Then(Save("2", r), "OK");
     Then(kList, "OK");
@@ -311,7 +321,7 @@ TEST_F(AddAndEdit, BlanksPassTheChecksAndLineBreaksInCommentsTravel) {
         auto* f = static_cast<TfrmCoupon*>(d);
         QTest::keyClicks(f->edtCouponName, "  ");
         QTest::keyClicks(f->edtCouponCode, "AB CD");
-        f->memComments->setPlainText("first line\nsecond line");
+        f->memComments->setPlainText(QString::fromUtf8("first line\nsecond\u00A0line"));
         Click(f->btnOk);
     });
     Click(window->bsSkinButton5);

@@ -2,6 +2,7 @@
 
 #include "app/FMain.h"
 #include "platform/ExeDir.h"
+#include "tests/support/ServiceScript.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/gui/WidgetTest.h"
 #include "toolkit/SkinButton.h"
@@ -113,26 +114,41 @@ TEST_F(MainWindow, CouponListHoldsRowsWithTheirHiddenIdentifier) {
 }
 
 TEST_F(MainWindow, StartUpTimerFiresOnceEvenWhenItsStepsAreSlow) {
+    // The server check of the start-up is held while several timer
+    // intervals pass with the window processing its events.
+    ScriptedServer::Exchange held = Action({{"action", "1"}, {"end", ""}}, "BAD");
+    held.held = true;
+    ScriptedServer server({held});
+    dir.Write("settings.dat", "[Settings]\r\nwebserver=http://" + server.HostPort() + "\r\n");
     TfrmMain w;
     QSignalSpy finished(&w, &TfrmMain::StartupFinished);
     EXPECT_TRUE(w.Timer1->isActive());
     EXPECT_EQ(w.Timer1->interval(), 100);
-    // A slow step: the first tick blocks well past the interval.
-    QObject::connect(w.Timer1, &QTimer::timeout, &w, [] {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 350)
-            QCoreApplication::processEvents();
-    });
-    ASSERT_TRUE(WaitFor([&] { return finished.count() >= 1; }));
-    EXPECT_FALSE(w.Timer1->isActive());
-    // Let several more intervals pass: nothing fires again.
+    // The probe runs from the window's event processing inside the held
+    // request: once four intervals have passed there, it lets the reply go.
     QTimer probe;
     int ticks = 0;
-    QObject::connect(&probe, &QTimer::timeout, [&] { ++ticks; });
+    bool timerActiveMeanwhile = true;
+    int finishedMeanwhile = -1;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (server.Connections() == 1 && ++ticks == 4) {
+            timerActiveMeanwhile = w.Timer1->isActive();
+            finishedMeanwhile = finished.count();
+            server.Release();
+        }
+    });
     probe.start(100);
-    ASSERT_TRUE(WaitFor([&] { return ticks >= 4; }));
+    ASSERT_TRUE(WaitFor([&] { return finished.count() == 1; }));
+    ASSERT_TRUE(server.WaitDone());
+    EXPECT_FALSE(timerActiveMeanwhile);
+    EXPECT_EQ(finishedMeanwhile, 0);
+    // A second tick would have asked again, or finished twice.
+    int after = 0;
+    QObject::connect(&probe, &QTimer::timeout, [&] { ++after; });
+    ASSERT_TRUE(WaitFor([&] { return after >= 3; }));
     EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(server.ServedCount(), 1);
+    EXPECT_TRUE(server.Failures().empty());
 }
 
 TEST_F(MainWindow, ReadsSettingsFromTheExecutableDirectoryAtStart) {

@@ -74,6 +74,20 @@ TEST_F(Editor, TheThreeExpiryChoicesExcludeEachOtherAndExpiredIsApart) {
     EXPECT_FALSE(f.rbtOneUse->isChecked() || f.rbtByDays->isChecked());
 }
 
+TEST_F(Editor, EscapeDoesNotCloseItAndFetchedDayCountsStayAsTheyAre) {
+    TfrmCoupon f(service, msg);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    QTest::keyClicks(f.edtCouponName, "Typed");
+    QTest::keyClick(f.edtCouponName, Qt::Key_Escape);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(f.edtCouponName->text(), "Typed");
+    for (int days : {-5, 0, 1000000, 2147483647}) {
+        f.Fill({.Id = "1", .Kind = "2", .Days = days, .Year = 2020, .Month = 1, .Day = 1});
+        EXPECT_EQ(f.edtDays->value(), days);
+    }
+}
+
 TEST_F(Editor, BrowseDoesNothing) {
     TfrmCoupon f(service, msg);
     f.show();

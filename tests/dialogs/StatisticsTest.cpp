@@ -118,7 +118,8 @@ TEST_F(Statistics, AChosenCodeMatchesExactlyAndATypedOneToo) {
 
 TEST_F(Statistics, TheCodeRadioWithoutAChosenCodeListsNothing) {
     Open(kLog, [](TfrmStats* s) {
-        s->cbxCodes->setCurrentIndex(-1);
+        EXPECT_EQ(s->cbxCodes->currentIndex(), -1);
+        EXPECT_EQ(s->cbxCodes->currentText(), "");
         Click(s->rbtCodeSel);
         Click(s->btnShow);
         EXPECT_TRUE(Shown(s).empty());
@@ -189,6 +190,8 @@ TEST_F(Statistics, RepliesAreParsedUpToTheFirstBadRecord) {
         {"a month without its leading zero ends the parse",
          Use("A", "2008-05-18 14:03:09", "ip") + Use("B", "2008-5-18 14:03:09", "ip") + "OK", {"A"}, 1},
         {"other separators read the same", Use("A", "2008/05/18T14.03.09", "ip") + "OK", {"A"}, 1},
+        {"codes differing in the case of any letter are one entry",
+         Use("CAFÉ", "2008-05-18 14:03:09", "ip") + Use("café", "2008-05-18 14:03:09", "ip") + "OK", {"CAFÉ"}, 2},
         {"a short record ends the parse", Use("A", "2008-05-18 14:03:09", "ip") + "\"1\",\"B\"^OK", {"A"}, 1},
     };
     for (const ParseCase& c : cases) {
