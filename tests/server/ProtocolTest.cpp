@@ -166,6 +166,17 @@ TEST_F(ServerProtocol, TheClientsJudgementOfTheRepliesIsTheIntendedOne) {
     EXPECT_TRUE(ReplyIsOK(PostFields(DeleteCouponsFields("1")).body));
 }
 
+TEST_F(ServerProtocol, ALongListOfIdentifiersIsDeletedInOneRequest) {
+    // Select All over a long list sends every identifier at once.
+    ASSERT_EQ(PostFields(AddCouponFields(Coupon("KEEPME", "Kept"))).body, "OK");
+    ASSERT_EQ(PostFields(AddCouponFields(Coupon("GONE", "Deleted"))).body, "OK");
+    std::string ids = "2";
+    for (int id = 3; id <= 20000; ++id)
+        ids += "," + std::to_string(id);
+    EXPECT_EQ(PostFields(DeleteCouponsFields(ids)).body, "OK");
+    EXPECT_EQ(PostFields(RefreshCouponsFields()).body, "\"1\",\"KEEPME\",\"Kept\",\"0\"^OK");
+}
+
 TEST_F(ServerProtocol, TheGetBeforeAnAddGetsAShortHarmlessAnswer) {
     SiteReply reply = GetScript();
     EXPECT_EQ(reply.status, 200);
