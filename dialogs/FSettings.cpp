@@ -3,6 +3,7 @@
 #include "dialogs/DialogLayout.h"
 #include "platform/AtomicFile.h"
 #include "platform/ExeDir.h"
+#include "platform/ProfileFile.h"
 #include "toolkit/SkinButton.h"
 
 #include <QFormLayout>
@@ -24,7 +25,13 @@ std::string PhpString(const std::string& value) {
     return out;
 }
 
-std::string Local(const QLineEdit* edit) { return edit->text().toLocal8Bit().toStdString(); }
+// A one-line value: line breaks that came in with pasted text would split
+// the value across lines of settings.dat and coupsettings.php, so they go.
+std::string Local(const QLineEdit* edit) {
+    std::string value = edit->text().toLocal8Bit().toStdString();
+    std::erase_if(value, [](char c) { return c == '\r' || c == '\n'; });
+    return value;
+}
 
 } // namespace
 
@@ -50,6 +57,8 @@ TfrmSettings::TfrmSettings(TServerSettings& settings, QWidget* parent)
     auto addEdit = [&](const char* name, const char* caption) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QString::fromLatin1(name));
+        // settings.dat gives back at most this much of a value.
+        edit->setMaxLength(static_cast<int>(kProfileValueLimit));
         auto* label = new QLabel(QString::fromLatin1(caption), this);
         label->setBuddy(edit);
         edit->setAccessibleName(label->text());

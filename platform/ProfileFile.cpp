@@ -80,6 +80,17 @@ std::string Unquote(std::string value) {
     return value;
 }
 
+// A value as it stands in the file. Reading trims blanks and removes one
+// pair of enclosing quotes; a value that begins or ends with a blank or a
+// quote is therefore written inside one more pair of double quotes, so it
+// reads back unchanged. Every other value is written as it is.
+std::string Stored(const std::string& value) {
+    if (value.empty())
+        return value;
+    auto special = [](char c) { return IsBlank(c) || c == '"' || c == '\''; };
+    return special(value.front()) || special(value.back()) ? "\"" + value + "\"" : value;
+}
+
 } // namespace
 
 std::string ReadProfileString(const std::string& path, const std::string& section,
@@ -148,13 +159,13 @@ void WriteProfileStrings(const std::string& path, const std::string& section,
         for (std::ptrdiff_t i = header + 1; i <= insertAt; ++i) {
             std::string k, v;
             if (EntryOf(lines[i].text, k, v) && SameName(k, key)) {
-                lines[i].text = key + "=" + value;
+                lines[i].text = key + "=" + Stored(value);
                 replaced = true;
                 break;
             }
         }
         if (!replaced) {
-            lines.insert(lines.begin() + insertAt + 1, Line{key + "=" + value, eol});
+            lines.insert(lines.begin() + insertAt + 1, Line{key + "=" + Stored(value), eol});
             ++insertAt;
         }
     }

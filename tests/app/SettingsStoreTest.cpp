@@ -66,12 +66,23 @@ TEST(SettingsStore, MissingFileOrKeysReadEmptyWithTheFixedScriptName) {
     EXPECT_EQ(partial.InvalidPage, "");
 }
 
-TEST(SettingsStore, LeadingAndTrailingBlanksOfAValueDoNotSurviveTheProfileFile) {
-    // The profile rules trim a value; a value stored with blanks around it
-    // reads back without them. This is how settings files have always read.
+TEST(SettingsStore, EveryValueReadsBackAsWrittenBlanksAndQuotesIncluded) {
+    // Reading trims blanks and removes one pair of quotes; values with such
+    // ends are written quoted so that they survive a restart.
+    const std::string values[] = {" http://shop.example/ ", "\"Secret\" ", "'a'", "\"", "  ", "plain", "a \"b\" c"};
+    for (const std::string& v : values) {
+        TempDir dir;
+        TServerSettings s = Sample();
+        s.DbPassword = v;
+        SaveServerSettings(dir.File("settings.dat"), s);
+        EXPECT_EQ(LoadServerSettings(dir.File("settings.dat")).DbPassword, v) << "[" << v << "]";
+    }
+    // Plain values are written as they are.
     TempDir dir;
-    SaveServerSettings(dir.File("settings.dat"), Sample());
-    EXPECT_EQ(LoadServerSettings(dir.File("settings.dat")).InvalidPage, "http://shop.example/invalid.html");
+    TServerSettings s = Sample();
+    s.DbPassword = "a \"b\" c";
+    SaveServerSettings(dir.File("settings.dat"), s);
+    EXPECT_NE(dir.Read("settings.dat").find("\r\ndbpassword=a \"b\" c\r\n"), std::string::npos);
 }
 
 TEST(SettingsStore, FailedWriteRaisesUnableToWriteAndLeavesTheOldFile) {

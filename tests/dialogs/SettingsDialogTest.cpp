@@ -77,10 +77,31 @@ TEST_F(SettingsDialog, OkWritesTheSevenLineScriptAndTakesTheValues) {
     struct stat st{};
     ASSERT_EQ(stat(dir.File("coupsettings.php").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    // Blanks are kept in memory; settings.dat was rewritten from it.
+    // Blanks are kept, in memory and in settings.dat, which was rewritten
+    // from memory and reads back the same at the next start.
     EXPECT_EQ(window->ServerSettings.WebServer, " http://shop.example/ ");
     EXPECT_EQ(window->ServerSettings.DbPassword, "secret");
-    EXPECT_NE(dir.Read("settings.dat").find("webserver= http://shop.example/ \r\n"), std::string::npos);
+    TServerSettings kept = window->ServerSettings;
+    window.reset();
+    Start();
+    EXPECT_EQ(window->ServerSettings, kept);
+}
+
+TEST_F(SettingsDialog, PastedLineBreaksDoNotSplitTheSettingsFiles) {
+    Start();
+    Open([&](TfrmSettings* d) {
+        Type(d, {"x", "db", "coupons", "owner", "secret", "bad"});
+        d->edtSite->setText("http://shop.example\r\n[Other]\r\nx=1\n");
+        d->edtPassword->setText("sec\nret");
+        Click(d->btnOk);
+    });
+    EXPECT_EQ(window->ServerSettings.WebServer, "http://shop.example[Other]x=1");
+    EXPECT_EQ(window->ServerSettings.DbPassword, "secret");
+    EXPECT_NE(dir.Read("coupsettings.php").find("  $password=\"secret\";\r\n"), std::string::npos);
+    window.reset();
+    Start();
+    EXPECT_EQ(window->ServerSettings.DbHostName, "db");
+    EXPECT_EQ(window->ServerSettings.InvalidPage, "bad");
 }
 
 TEST_F(SettingsDialog, AllEmptyGivesLinesEndingInTwoQuotesAndEmptiesTheSettings) {
