@@ -17,6 +17,7 @@
 #include "toolkit/SkinListView.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDate>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -50,7 +51,10 @@ TfrmMain::TfrmMain(QWidget* parent)
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint) {
     frmMain = this;
     // While a request waits, the window's pending events run, all of them.
-    IdAntiFreeze1.Pump = [] { QCoreApplication::processEvents(QEventLoop::AllEvents); };
+    IdAntiFreeze1.Pump = [this] {
+        ShowBusyCursor();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    };
     BuildLayout();
     FormCreate();
 }
@@ -191,6 +195,33 @@ void TfrmMain::showEvent(QShowEvent* event) {
         }
     }
     FormShow();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    // Closing ends the program at once: a request still waiting is
+    // abandoned, and whatever its handler would say next goes unsaid.
+    if (NetworkBusy()) {
+        msgMain.Silenced = true;
+        IdHTTP1.CloseConnection();
+    }
+    QWidget::closeEvent(event);
+}
+
+void TfrmMain::ShowBusyCursor() {
+    if (!busyCursor_) {
+        busyCursor_ = new QTimer(this);
+        busyCursor_->setInterval(50);
+        connect(busyCursor_, &QTimer::timeout, this, [this] {
+            if (NetworkBusy())
+                return;
+            busyCursor_->stop();
+            QApplication::restoreOverrideCursor();
+        });
+    }
+    if (!busyCursor_->isActive()) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        busyCursor_->start();
+    }
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {

@@ -89,6 +89,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -125,6 +126,9 @@ private:
 
     TCouponService couponService_{IdHTTP1, ServerSettings};
     bool shownOnce_ = false;
+    // A busy cursor while a request waits, put back once it is over.
+    void ShowBusyCursor();
+    QTimer* busyCursor_ = nullptr;
 };
 
 extern TfrmMain* frmMain;

@@ -60,6 +60,9 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     edtCouponName->setObjectName(QStringLiteral("edtCouponName"));
     edtCouponCode = new QLineEdit(general);
     edtCouponCode->setObjectName(QStringLiteral("edtCouponCode"));
+    // No length limit of the field's own: a long text is kept whole.
+    edtCouponName->setMaxLength(std::numeric_limits<int>::max());
+    edtCouponCode->setMaxLength(std::numeric_limits<int>::max());
     btnGenCode = new TbsSkinButton(QStringLiteral("Generate"), general);
     btnGenCode->setObjectName(QStringLiteral("btnGenCode"));
     auto* g = new QGridLayout(general);
@@ -115,6 +118,7 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     auto* redirect = new QGroupBox(QStringLiteral("Redirect URL"), this);
     edtURL = new QLineEdit(redirect);
     edtURL->setObjectName(QStringLiteral("edtURL"));
+    edtURL->setMaxLength(std::numeric_limits<int>::max());
     bsSkinButton2 = new TbsSkinButton(QStringLiteral("Browse"), redirect);
     bsSkinButton2->setObjectName(QStringLiteral("bsSkinButton2"));
     memComments = new QPlainTextEdit(redirect);
@@ -267,9 +271,17 @@ void TfrmCoupon::btnOkClick() {
     }
 }
 
-void TfrmCoupon::btnCancelClick() { done(mrCancel); }
+// While Ok or Generate waits for the server, the dialog stays: closing it
+// then would hide a save that still goes on, or a warning about it.
+void TfrmCoupon::btnCancelClick() {
+    if (!service_.Busy())
+        done(mrCancel);
+}
 
-void TfrmCoupon::reject() { done(mrCancel); }
+void TfrmCoupon::reject() {
+    if (!service_.Busy())
+        done(mrCancel);
+}
 
 void TfrmCoupon::btnGenCodeClick() {
     if (service_.Busy())

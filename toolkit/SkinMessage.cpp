@@ -158,6 +158,8 @@ void TbsSkinMessageForm::showEvent(QShowEvent* event) {
 
 int TbsSkinMessage::MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons,
                                int /*helpContext*/) {
+    if (Silenced)
+        return mrCancel;
     TbsSkinMessageForm form(text, type, buttons);
     return form.exec();
 }

@@ -59,6 +59,10 @@ private:
 class TbsSkinMessage {
 public:
     int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons, int helpContext);
+
+    // Once the application is closing, no message is shown any more: each
+    // answers Cancel at once, so nothing new is started.
+    bool Silenced = false;
 };
 
 // The title of each kind: "Warning", "Error", "Information", "Confirm".

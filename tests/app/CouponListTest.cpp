@@ -453,7 +453,11 @@ TEST_F(AddAndEdit, ASecondExchangeIsRefusedWhileOneIsInFlight) {
     server->Add(held);
     bool clickedDuringTheRequest = false;
     // Runs from the window's event processing while the refresh waits.
-    QTimer::singleShot(0, [&] {
+    QTimer during;
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        if (!w.IdHTTP1.Busy() || server->Connections() < 3)
+            return;
+        during.stop();
         ModalAction any([](QWidget* d) { d->close(); });
         Click(w.bsSkinButton8);
         Click(w.bsSkinButton4);
@@ -464,9 +468,38 @@ TEST_F(AddAndEdit, ASecondExchangeIsRefusedWhileOneIsInFlight) {
         EXPECT_FALSE(any.Ran());
         server->Release();
     });
+    during.start(5);
     Click(w.bsSkinButton8);
     EXPECT_TRUE(clickedDuringTheRequest);
     ExpectServed(3);
+    EXPECT_EQ(Names().size(), 3u);
+}
+
+TEST_F(AddAndEdit, ClosingTheWindowDuringARequestAbandonsItAtOnceWithoutAMessage) {
+    TfrmMain& w = StartWith();
+    ScriptedServer::Exchange held = Action(kList, kThreeRows);
+    held.held = true;
+    server->Add(held);
+    bool closedFromTheWait = false;
+    // Acts from the window's event processing once the reload is waiting.
+    QTimer during;
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        if (!w.IdHTTP1.Busy() || server->Connections() < 3)
+            return;
+        during.stop();
+        ModalAction any([](QWidget* d) { d->close(); });
+        w.close();
+        // The request's connection is dropped there and then.
+        closedFromTheWait = !w.IdHTTP1.Connected();
+        EXPECT_FALSE(any.Ran());
+    });
+    during.start(5);
+    ModalAction later([](QWidget* d) { d->close(); });
+    Click(w.bsSkinButton8);
+    EXPECT_TRUE(closedFromTheWait);
+    EXPECT_FALSE(w.IdHTTP1.Busy());
+    EXPECT_FALSE(later.Ran());
+    EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(Names().size(), 3u);
 }
 

@@ -2,6 +2,7 @@
 // Browse, and Generate against the scripted server.
 
 #include "dialogs/FCoupon.h"
+#include "http/IdAntiFreeze.h"
 #include "http/IdHTTP.h"
 #include "service/CouponService.h"
 #include "tests/support/ServiceScript.h"
@@ -16,6 +17,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -115,6 +117,9 @@ TEST_F(Editor, GenerateAsksUntilACodeIsFreeAndChangesNothingElse) {
                                         Reply(reply), ScriptedServer::Then::Close};
     };
     Serve({check("EXIST RECORD"), check("EXIST RECORD"), check("DON'T EXIST RECORD")});
+    // The window's events run while the post waits, as in the application.
+    TIdAntiFreeze antiFreeze;
+    antiFreeze.Pump = [] { QCoreApplication::processEvents(); };
     TfrmCoupon f(service, msg);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
@@ -154,6 +159,46 @@ TEST_F(Editor, GenerateGivesUpWhenEveryCodeIsTaken) {
     EXPECT_EQ(told.Seen().title, "Warning");
     EXPECT_NE(told.Seen().text.find("1000 tries"), std::string::npos) << told.Seen().text;
     EXPECT_EQ(f.edtCouponCode->text(), "MINE");
+}
+
+TEST_F(Editor, CancelAndTheCloseBoxWaitForAnOkThatIsUnderWay) {
+    ScriptedServer::Exchange post{ScriptedServer::Expect::Any(), Reply("OK"), ScriptedServer::Then::Close};
+    post.held = true;
+    Serve({{PlainGet(), Reply(""), ScriptedServer::Then::Close}, post});
+    // The window's events run while the post waits, as in the application.
+    TIdAntiFreeze antiFreeze;
+    antiFreeze.Pump = [] { QCoreApplication::processEvents(); };
+    TfrmCoupon f(service, msg);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    f.edtCouponName->setText("Name");
+    f.edtCouponCode->setText("CODE");
+    bool stayed = false;
+    // Acts from the window's event processing once the post is waiting.
+    QTimer during;
+    QObject::connect(&during, &QTimer::timeout, [&] {
+        if (!service.Busy() || server->Connections() < 2)
+            return;
+        during.stop();
+        Click(f.btnCancel);
+        f.close();
+        stayed = f.isVisible();
+        server->Release();
+    });
+    during.start(5);
+    Click(f.btnOk);
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(f.result(), 1);  // the coupon was stored: the dialog ends with OK
+    EXPECT_FALSE(f.isVisible());
+}
+
+TEST_F(Editor, LongTextsAreKeptWhole) {
+    TfrmCoupon f(service, msg);
+    const QString longText(40000, QLatin1Char('x'));
+    for (QLineEdit* e : {f.edtCouponName, f.edtCouponCode, f.edtURL}) {
+        e->setText(longText);
+        EXPECT_EQ(e->text().size(), 40000);
+    }
 }
 
 TEST(RandomLetters, SixCapitalsFromAToYNeverZ) {
