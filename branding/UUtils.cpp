@@ -6,14 +6,14 @@
 
 bool OpenURL(const std::string& url) {
     // The desktop's default http handler stands in for the browser command
-    // of the registry. Only its program is kept: the address goes to it
-    // unchanged as its one argument, with no shell in between to split or
-    // expand it.
-    const std::string program = DefaultBrowserProgram();
-    if (program.empty())
+    // of the registry. Its command runs with the address, unchanged and as
+    // one argument, where the entry places it; no shell comes in between to
+    // split or expand it.
+    std::vector<std::string> command = DefaultBrowserCommand(url);
+    if (command.empty())
         return false;
     // A start that fails is not reported: the click just has no effect.
-    StartProgram(program, {url});
+    StartProgram(command.front(), std::vector<std::string>(command.begin() + 1, command.end()));
     return true;
 }
 

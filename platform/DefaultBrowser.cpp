@@ -249,7 +249,77 @@ std::string FirstWord(const std::string& command) {
     return word;
 }
 
+// Every word of an Exec= command line, with the same quoting rules as FirstWord.
+std::vector<std::string> Words(const std::string& command) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while ((i = command.find_first_not_of(" \t", i)) != std::string::npos) {
+        std::string word;
+        if (command[i] == '"') {
+            for (++i; i < command.size() && command[i] != '"'; ++i) {
+                if (command[i] == '\\' && i + 1 < command.size())
+                    ++i;
+                word += command[i];
+            }
+            ++i;
+        } else {
+            while (i < command.size() && command[i] != ' ' && command[i] != '\t')
+                word += command[i++];
+        }
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::string ExecLine(const std::string& desktopFile) {
+    for (const KeyGroup& g : ParseKeyFile(ReadFile(desktopFile)))
+        if (g.name == "Desktop Entry")
+            for (const auto& [key, value] : g.entries)
+                if (key == "Exec")
+                    return UnescapeValue(value);
+    return {};
+}
+
 } // namespace
+
+std::vector<std::string> DesktopEntryCommand(const std::string& desktopFile, const std::string& address) {
+    std::vector<std::string> command;
+    bool placed = false;
+    for (const std::string& word : Words(ExecLine(desktopFile))) {
+        // Field codes that stand for icon, name or entry path, alone.
+        if (word == "%i" || word == "%c" || word == "%k")
+            continue;
+        std::string out;
+        bool onlyCodes = !word.empty();
+        for (std::size_t i = 0; i < word.size(); ++i) {
+            if (word[i] != '%' || i + 1 == word.size()) {
+                out += word[i];
+                onlyCodes = false;
+                continue;
+            }
+            char code = word[++i];
+            if (code == '%') {
+                out += '%';
+                onlyCodes = false;
+            } else if (code == 'u' || code == 'U' || code == 'f' || code == 'F') {
+                out += address;
+                placed = true;
+                onlyCodes = false;
+            }
+            // Any other field code is dropped.
+        }
+        if (!onlyCodes)
+            command.push_back(out);
+    }
+    if (!command.empty() && !placed)
+        command.push_back(address);
+    return command;
+}
+
+std::vector<std::string> DefaultBrowserCommand(const std::string& address) {
+    std::string entry = FindDefaultHandlerEntry("x-scheme-handler/http");
+    return entry.empty() ? std::vector<std::string>() : DesktopEntryCommand(entry, address);
+}
 
 std::string DesktopEntryProgram(const std::string& desktopFile) {
     for (const KeyGroup& g : ParseKeyFile(ReadFile(desktopFile)))

@@ -8,6 +8,7 @@
 // XDG_DATA_DIRS, XDG_CURRENT_DESKTOP and HOME as they are at the call.
 
 #include <string>
+#include <vector>
 
 // The desktop entry file (full path) of the application that handles the
 // MIME type, or the empty text when none is installed for it. Order: the
@@ -26,3 +27,16 @@ std::string DesktopEntryProgram(const std::string& desktopFile);
 
 // The program the desktop starts for http addresses; empty when none is set up.
 std::string DefaultBrowserProgram();
+
+// The command a desktop entry runs for one address: its Exec= line cut into
+// words (quoting and escapes undone), with the address, unchanged and as one
+// word, in place of the file or URL field code (%u %U %f %F), the other
+// field codes dropped and %% made %; the address goes last when the line
+// names no place for it. Launchers such as "env VAR=1 browser %u" or
+// "flatpak run ... %u" thus reach the browser. Empty when the entry has no
+// Exec= line.
+std::vector<std::string> DesktopEntryCommand(const std::string& desktopFile, const std::string& address);
+
+// The command that opens the address in the desktop's default browser;
+// empty when none is set up.
+std::vector<std::string> DefaultBrowserCommand(const std::string& address);

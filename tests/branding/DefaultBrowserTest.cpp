@@ -183,6 +183,25 @@ TEST(DefaultBrowser, ProgramIsTheFirstWordOfExec) {
     EXPECT_EQ(DesktopEntryProgram(desktop.Path("missing.desktop")), "");
 }
 
+TEST(DefaultBrowser, CommandPutsTheAddressWhereTheEntrySays) {
+    const std::string a = "http://x/?q=1&r=%75 $HOME";
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"firefox %u", {"firefox", a}},
+        {"/usr/bin/chromium --incognito %U", {"/usr/bin/chromium", "--incognito", a}},
+        {"/opt/web/run", {"/opt/web/run", a}},  // no field code: the address goes last
+        {"env BAMF_DESKTOP_FILE_HINT=/x.desktop /snap/bin/firefox %u", {"env", "BAMF_DESKTOP_FILE_HINT=/x.desktop", "/snap/bin/firefox", a}},
+        {"/usr/bin/flatpak run --branch=stable org.mozilla.firefox @@u %u @@", {"/usr/bin/flatpak", "run", "--branch=stable", "org.mozilla.firefox", "@@u", a, "@@"}},
+        {"\"/opt/My Browser/run\" --url=%u %i %c %k", {"/opt/My Browser/run", "--url=" + a}},
+        {"web --discount=50%% %F", {"web", "--discount=50%", a}},
+        {"", {}},
+    };
+    for (const auto& [exec, command] : cases) {
+        FakeDesktop desktop;
+        desktop.Write("entry.desktop", DesktopEntry(exec));
+        EXPECT_EQ(DesktopEntryCommand(desktop.Path("entry.desktop"), a), command) << exec;
+    }
+}
+
 TEST(DefaultBrowser, ProgramOfTheHttpHandler) {
     FakeDesktop desktop;
     EXPECT_EQ(DefaultBrowserProgram(), "");

@@ -30,7 +30,7 @@ protected:
     // desktop entry quotes it, and it is started without a shell.
     OpenURLTest() : browser(tools.Path() + "my browser", "web") {}
 
-    void UseBrowser() const { desktop.SetDefaultBrowser("\"" + browser.Path() + "\" --new-window %u"); }
+    void UseBrowser() const { desktop.SetDefaultBrowser("\"" + browser.Path() + "\" %u"); }
 
     TempDir tools;
     FakeDesktop desktop;
@@ -55,6 +55,16 @@ TEST_F(OpenURLTest, TheAddressArrivesUnchangedAsTheOnlyArgument) {
     Starts starts = browser.Starts();
     for (const std::string& address : addresses)
         EXPECT_EQ(std::count(starts.begin(), starts.end(), std::vector<std::string>{address}), 1) << address;
+}
+
+TEST_F(OpenURLTest, ALauncherInTheEntryStartsTheBrowserWithItsOwnArguments) {
+    // As snap and flatpak browsers are registered: a launcher before the
+    // browser, options of the entry's own, the address in place of %u.
+    desktop.SetDefaultBrowser("env CORVANTA_TEST=1 \"" + browser.Path() + "\" --new-window %u --private");
+    EXPECT_TRUE(OpenURL("http://shop.example/a b"));
+    ASSERT_TRUE(browser.WaitForStarts(1));
+    EXPECT_EQ(browser.Starts().front(),
+              (std::vector<std::string>{"--new-window", "http://shop.example/a b", "--private"}));
 }
 
 TEST_F(OpenURLTest, NoRegisteredBrowserGivesFalseAndNoMessage) {
