@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace {
 
@@ -18,10 +19,12 @@ struct ErrorManager {
     std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
 
-// Warnings about corrupt data are counted (they make the picture refused),
-// never printed.
+// Warnings are never printed. Only a scan cut short counts (it makes the
+// picture refused, rather than shown half grey); the warnings that editors'
+// small slips cause, such as stray bytes between markers, leave a picture
+// that decodes whole.
 void EmitMessage(j_common_ptr cinfo, int level) {
-    if (level < 0)
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
         ++cinfo->err->num_warnings;
 }
 

@@ -68,19 +68,29 @@ TEST(JpegDecoding, GreyAndCmykPicturesComeOutInColour) {
 
 TEST(JpegDecoding, DamagedDataIsRefused) {
     const std::string good = JpegBytes(Quadrants(64, 48));
-    std::string scrambledHeader = good;
-    scrambledHeader[2] = 0;  // no marker where the first one must be
     const std::pair<const char*, std::string> cases[] = {
         {"empty", ""},
         {"not a picture", "this is no JPEG at all"},
         {"only the start marker", good.substr(0, 2)},
         {"header cut short", good.substr(0, 100)},
         {"cut in the picture data", good.substr(0, good.size() / 2)},
-        {"scrambled header", scrambledHeader},
         {"a PNG", QtBytes(Quadrants(8, 8), "png")},
     };
     for (const auto& [name, bytes] : cases)
         EXPECT_TRUE(DecodeJpeg(Bytes(bytes)).isNull()) << name;
+}
+
+TEST(JpegDecoding, StrayBytesBetweenMarkersStillGiveTheWholePicture) {
+    // Editors sometimes leave a few bytes where a marker should start; the
+    // picture itself is intact and shows.
+    const std::string good = JpegBytes(Quadrants(64, 48));
+    std::string stray = good;
+    stray[2] = 0;
+    std::string padded = good.substr(0, 2) + std::string("\x01\x02\x03", 3) + good.substr(2);
+    const QImage whole = DecodeJpeg(Bytes(good));
+    ASSERT_FALSE(whole.isNull());
+    EXPECT_EQ(DecodeJpeg(Bytes(padded)), whole);
+    EXPECT_EQ(DecodeJpeg(Bytes(stray)).size(), whole.size());
 }
 
 struct KindCase {
