@@ -91,11 +91,11 @@ std::map<std::string, std::string> Listing(const std::string& path) {
 }
 
 std::string Gif3(int width, int height) {
-    GifSpec spec{width, height, {qRgb(255, 0, 0), qRgb(0, 0, 255)}, 0, 1, false, {}};
-    spec.frames.push_back(SolidFrame(0, 0, width, height, 0, 10));
-    spec.frames.push_back(SolidFrame(0, 0, 2, 2, 1, 10));
-    spec.frames.push_back(SolidFrame(2, 2, 2, 2, 1, 10));
-    return WriteGif(spec);
+    GifPicture gif{width, height, {qRgb(255, 0, 0), qRgb(0, 0, 255)}, 0, 1, false, {}};
+    gif.frames.push_back(SolidFrame(0, 0, width, height, 0, 10));
+    gif.frames.push_back(SolidFrame(0, 0, 2, 2, 1, 10));
+    gif.frames.push_back(SolidFrame(2, 2, 2, 2, 1, 10));
+    return WriteGif(gif);
 }
 
 TEST_F(Branding, WithoutABrandingFileTheWindowKeepsItsDesign) {

@@ -14,16 +14,16 @@ const QRgb kGreen = qRgb(0, 255, 0);
 const QRgb kBlue = qRgb(0, 0, 255);
 const QRgb kWhite = qRgb(255, 255, 255);
 
-QByteArray Gif(const GifSpec& spec) { return QByteArray::fromStdString(WriteGif(spec)); }
+QByteArray Gif(const GifPicture& gif) { return QByteArray::fromStdString(WriteGif(gif)); }
 
 // A 6x4 screen with a red background and as many frames as delays, each a
 // pixel of its own colour stepping along the top row.
-GifSpec Marching(const std::vector<int>& delays, int loopCount = -1) {
-    GifSpec spec{6, 4, {kRed, kGreen, kBlue, kWhite}, 0, loopCount, false, {}};
-    spec.frames.push_back(SolidFrame(0, 0, 6, 4, 0, delays[0]));
+GifPicture Marching(const std::vector<int>& delays, int loopCount = -1) {
+    GifPicture gif{6, 4, {kRed, kGreen, kBlue, kWhite}, 0, loopCount, false, {}};
+    gif.frames.push_back(SolidFrame(0, 0, 6, 4, 0, delays[0]));
     for (std::size_t i = 1; i < delays.size(); ++i)
-        spec.frames.push_back(SolidFrame(int(i) - 1, 0, 1, 1, 1 + int(i - 1) % 3, delays[i]));
-    return spec;
+        gif.frames.push_back(SolidFrame(int(i) - 1, 0, 1, 1, 1 + int(i - 1) % 3, delays[i]));
+    return gif;
 }
 
 TEST(GifBanner, EachFrameStaysForItsDelayHeldWithinBounds) {
@@ -86,10 +86,10 @@ TEST(GifBanner, AdvancesByItselfOnItsTimer) {
 }
 
 TEST(GifBanner, SizesItselfToTheLogicalScreen) {
-    GifSpec spec{40, 30, {kRed, kGreen}, 0, -1, false, {SolidFrame(5, 6, 10, 10, 1)}};
+    GifPicture gif{40, 30, {kRed, kGreen}, 0, -1, false, {SolidFrame(5, 6, 10, 10, 1)}};
     TGifBanner banner;
     banner.resize(468, 60);
-    ASSERT_TRUE(banner.LoadFromData(Gif(spec)));
+    ASSERT_TRUE(banner.LoadFromData(Gif(gif)));
     EXPECT_EQ(banner.size(), QSize(40, 30));
     EXPECT_EQ(banner.CurrentImage().size(), QSize(40, 30));
     EXPECT_EQ(banner.CurrentImage().pixel(5, 6), kGreen);
@@ -98,10 +98,10 @@ TEST(GifBanner, SizesItselfToTheLogicalScreen) {
 }
 
 TEST(GifBanner, ReadsGif87aFiles) {
-    GifSpec spec = Marching({-1, -1, -1});
-    spec.gif87a = true;
+    GifPicture gif = Marching({-1, -1, -1});
+    gif.gif87a = true;
     TGifBanner banner;
-    ASSERT_TRUE(banner.LoadFromData(Gif(spec)));
+    ASSERT_TRUE(banner.LoadFromData(Gif(gif)));
     EXPECT_EQ(banner.FrameCount(), 3);
     EXPECT_EQ(banner.Schedule(), (std::vector<int>{50, 50, 50}));
 }
@@ -113,23 +113,23 @@ TEST(GifBanner, ReadsGif87aFiles) {
 //   3: green 2x1 at (0,3), restored to what was before it (disposal 3);
 //   4: one white pixel at (5,3).
 TEST(GifBanner, FramesAreDrawnAtTheirOffsetsWithTransparencyAndDisposal) {
-    GifSpec spec{6, 4, {kRed, kGreen, kBlue, kWhite}, 0, -1, false, {}};
-    spec.frames.push_back(SolidFrame(0, 0, 6, 4, 0, 10));
+    GifPicture gif{6, 4, {kRed, kGreen, kBlue, kWhite}, 0, -1, false, {}};
+    gif.frames.push_back(SolidFrame(0, 0, 6, 4, 0, 10));
     GifFrame f1 = SolidFrame(1, 1, 2, 2, 1, 10);
     f1.pixels = {1, 3, 3, 1};
     f1.transparent = 3;
     f1.disposal = 1;
-    spec.frames.push_back(f1);
+    gif.frames.push_back(f1);
     GifFrame f2 = SolidFrame(4, 0, 2, 2, 2, 10);
     f2.disposal = 2;
-    spec.frames.push_back(f2);
+    gif.frames.push_back(f2);
     GifFrame f3 = SolidFrame(0, 3, 2, 1, 1, 10);
     f3.disposal = 3;
-    spec.frames.push_back(f3);
-    spec.frames.push_back(SolidFrame(5, 3, 1, 1, 3, 10));
+    gif.frames.push_back(f3);
+    gif.frames.push_back(SolidFrame(5, 3, 1, 1, 3, 10));
 
     TGifBanner banner;
-    ASSERT_TRUE(banner.LoadFromData(Gif(spec)));
+    ASSERT_TRUE(banner.LoadFromData(Gif(gif)));
     ASSERT_EQ(banner.FrameCount(), 5);
     auto at = [&](int x, int y) { return banner.CurrentImage().pixel(x, y); };
 
@@ -161,15 +161,15 @@ TEST(GifBanner, FramesAreDrawnAtTheirOffsetsWithTransparencyAndDisposal) {
 TEST(GifBanner, AClearedTransparentFrameLetsTheStripShowThrough) {
     // Disposal 2 of a frame with a transparent colour clears its area to
     // transparent, not to an opaque colour, even under an opaque first frame.
-    GifSpec spec{4, 2, {kRed, kGreen, kBlue, kWhite}, 0, -1, false, {}};
-    spec.frames.push_back(SolidFrame(0, 0, 4, 2, 0, 10));
+    GifPicture gif{4, 2, {kRed, kGreen, kBlue, kWhite}, 0, -1, false, {}};
+    gif.frames.push_back(SolidFrame(0, 0, 4, 2, 0, 10));
     GifFrame f1 = SolidFrame(0, 0, 2, 2, 1, 10);
     f1.transparent = 3;
     f1.disposal = 2;
-    spec.frames.push_back(f1);
-    spec.frames.push_back(SolidFrame(3, 1, 1, 1, 2, 10));
+    gif.frames.push_back(f1);
+    gif.frames.push_back(SolidFrame(3, 1, 1, 1, 2, 10));
     TGifBanner banner;
-    ASSERT_TRUE(banner.LoadFromData(Gif(spec)));
+    ASSERT_TRUE(banner.LoadFromData(Gif(gif)));
     banner.Step();
     EXPECT_EQ(banner.CurrentImage().pixel(0, 0), kGreen);
     banner.Step();

@@ -60,26 +60,26 @@ void PutImageData(std::string& out, const std::vector<int>& pixels, int bits) {
 
 } // namespace
 
-std::string WriteGif(const GifSpec& spec) {
-    std::string out = spec.gif87a ? "GIF87a" : "GIF89a";
-    Put16(out, spec.width);
-    Put16(out, spec.height);
-    const int bits = TableBits(spec.palette.size());
+std::string WriteGif(const GifPicture& gif) {
+    std::string out = gif.gif87a ? "GIF87a" : "GIF89a";
+    Put16(out, gif.width);
+    Put16(out, gif.height);
+    const int bits = TableBits(gif.palette.size());
     out += char(0x80 | ((bits - 1) << 4) | (bits - 1));
-    out += char(spec.background);
+    out += char(gif.background);
     out += char(0);
     for (int i = 0; i < (1 << bits); ++i) {
-        QRgb c = i < int(spec.palette.size()) ? spec.palette[i] : 0;
+        QRgb c = i < int(gif.palette.size()) ? gif.palette[i] : 0;
         out += char(qRed(c));
         out += char(qGreen(c));
         out += char(qBlue(c));
     }
-    if (spec.loopCount >= 0) {
+    if (gif.loopCount >= 0) {
         out += std::string("\x21\xff\x0b", 3) + "NETSCAPE2.0" + std::string("\x03\x01", 2);
-        Put16(out, spec.loopCount);
+        Put16(out, gif.loopCount);
         out += char(0);
     }
-    for (const GifFrame& f : spec.frames) {
+    for (const GifFrame& f : gif.frames) {
         if (f.delay >= 0 || f.disposal != 0 || f.transparent >= 0) {
             out += std::string("\x21\xf9\x04", 3);
             out += char((f.disposal << 2) | (f.transparent >= 0 ? 1 : 0));

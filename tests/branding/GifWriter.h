@@ -20,7 +20,7 @@ struct GifFrame {
     int transparent = -1;     // colour index, -1 for none
 };
 
-struct GifSpec {
+struct GifPicture {
     int width = 0;   // logical screen
     int height = 0;
     std::vector<QRgb> palette;  // global colour table
@@ -30,7 +30,7 @@ struct GifSpec {
     std::vector<GifFrame> frames;
 };
 
-std::string WriteGif(const GifSpec& spec);
+std::string WriteGif(const GifPicture& gif);
 
 // A frame of one colour.
 GifFrame SolidFrame(int left, int top, int width, int height, int colour, int delay = -1);

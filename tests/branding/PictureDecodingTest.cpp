@@ -104,7 +104,7 @@ TEST(StillBanner, DecoderFollowsTheExtensionInAnyCase) {
     const std::string jpeg = JpegBytes(picture);
     const std::string bmp = QtBytes(picture, "bmp");
     const std::string ico = QtBytes(Quadrants(32, 32), "ico");
-    GifSpec gif{40, 20, {qRgb(255, 0, 0), qRgb(0, 255, 0)}, 0, -1, false, {SolidFrame(0, 0, 40, 20, 0)}};
+    GifPicture gif{40, 20, {qRgb(255, 0, 0), qRgb(0, 255, 0)}, 0, -1, false, {SolidFrame(0, 0, 40, 20, 0)}};
     const KindCase cases[] = {
         {"jpg", jpeg, true},
         {"JPG", jpeg, true},
