@@ -241,6 +241,25 @@ protected:
         return result;
     }
 
+    // Adds a list reply that is held back, and runs action from the window's
+    // event processing once the reload asking for it is waiting.
+    std::unique_ptr<QTimer> WhileAHeldReloadWaits(std::function<void()> action) {
+        ScriptedServer::Exchange held = Action(kList, kThreeRows);
+        held.held = true;
+        server->Add(held);
+        const int connections = server->Connections() + 1;
+        auto during = std::make_unique<QTimer>();
+        QTimer* timer = during.get();
+        QObject::connect(timer, &QTimer::timeout, [this, timer, connections, action = std::move(action)] {
+            if (!window->IdHTTP1.Busy() || server->Connections() < connections)
+                return;
+            timer->stop();
+            action();
+        });
+        timer->start(5);
+        return during;
+    }
+
     static TCouponRecord Defaults(const std::string& name, const std::string& code) {
         QDate today = QDate::currentDate();
         return {"", code, name, "0", "1", "1",
@@ -448,16 +467,8 @@ TEST_F(AddAndEdit, TheFetchedDateHoldsWhateverTheLocaleDateOrder) {
 
 TEST_F(AddAndEdit, ASecondExchangeIsRefusedWhileOneIsInFlight) {
     TfrmMain& w = StartWith();
-    ScriptedServer::Exchange held = Action(kList, kThreeRows);
-    held.held = true;
-    server->Add(held);
     bool clickedDuringTheRequest = false;
-    // Runs from the window's event processing while the refresh waits.
-    QTimer during;
-    QObject::connect(&during, &QTimer::timeout, [&] {
-        if (!w.IdHTTP1.Busy() || server->Connections() < 3)
-            return;
-        during.stop();
+    auto during = WhileAHeldReloadWaits([&] {
         ModalAction any([](QWidget* d) { d->close(); });
         Click(w.bsSkinButton8);
         Click(w.bsSkinButton4);
@@ -468,7 +479,6 @@ TEST_F(AddAndEdit, ASecondExchangeIsRefusedWhileOneIsInFlight) {
         EXPECT_FALSE(any.Ran());
         server->Release();
     });
-    during.start(5);
     Click(w.bsSkinButton8);
     EXPECT_TRUE(clickedDuringTheRequest);
     ExpectServed(3);
@@ -477,23 +487,14 @@ TEST_F(AddAndEdit, ASecondExchangeIsRefusedWhileOneIsInFlight) {
 
 TEST_F(AddAndEdit, ClosingTheWindowDuringARequestAbandonsItAtOnceWithoutAMessage) {
     TfrmMain& w = StartWith();
-    ScriptedServer::Exchange held = Action(kList, kThreeRows);
-    held.held = true;
-    server->Add(held);
     bool closedFromTheWait = false;
-    // Acts from the window's event processing once the reload is waiting.
-    QTimer during;
-    QObject::connect(&during, &QTimer::timeout, [&] {
-        if (!w.IdHTTP1.Busy() || server->Connections() < 3)
-            return;
-        during.stop();
+    auto during = WhileAHeldReloadWaits([&] {
         ModalAction any([](QWidget* d) { d->close(); });
         w.close();
         // The request's connection is dropped there and then.
         closedFromTheWait = !w.IdHTTP1.Connected();
         EXPECT_FALSE(any.Ran());
     });
-    during.start(5);
     ModalAction later([](QWidget* d) { d->close(); });
     Click(w.bsSkinButton8);
     EXPECT_TRUE(closedFromTheWait);
