@@ -154,7 +154,7 @@ TEST_F(CouponList, AFailedDeleteIsToldAndTheListStays) {
     TfrmMain& w = StartWith();
     Click(w.bsSkinButton1);
     Then(Delete("4,9,12"), "BAD");
-    MessageAnswers answers({"OK", "OK"});
+    MessageLog answers({"OK", "OK"});
     Click(w.bsSkinButton3);
     ASSERT_EQ(answers.Seen().size(), 2u);
     EXPECT_EQ(answers.Seen()[1].text,
@@ -242,45 +242,25 @@ protected:
     }
 
     // Adds a list reply that is held back, and runs action from the window's
-    // event processing once the reload asking for it is waiting.
-    std::unique_ptr<QTimer> WhileAHeldReloadWaits(std::function<void()> action) {
+    // event processing once the reload asking for it has reached the server.
+    std::unique_ptr<WhenReceived> WhileAHeldReloadWaits(std::function<void()> action) {
         ScriptedServer::Exchange held = Action(kList, kThreeRows);
         held.held = true;
         server->Add(held);
-        const int connections = server->Connections() + 1;
-        auto during = std::make_unique<QTimer>();
-        QTimer* timer = during.get();
-        QObject::connect(timer, &QTimer::timeout, [this, timer, connections, action = std::move(action)] {
-            if (!window->IdHTTP1.Busy() || server->Connections() < connections)
-                return;
-            timer->stop();
-            action();
-        });
-        timer->start(5);
-        return during;
+        return std::make_unique<WhenReceived>(*server, server->ServedCount(), std::move(action));
     }
 
+    // A new coupon's wire values at the editor's defaults: one time use,
+    // one day, today's date as the expiry date.
     static TCouponRecord Defaults(const std::string& name, const std::string& code) {
-        QDate today = QDate::currentDate();
-        return {"", code, name, "0", "1", "1",
-                std::to_string(today.year()) + "-" + std::to_string(today.month()) + "-" + std::to_string(today.day()),
-                "", "", TodayOnTheWire()};
-    }
-
-    static Fields Save(const std::string& action, const TCouponRecord& r) {
-        return {{"action", action},          {"coupid", r.coupid},
-                {"coupcode", r.coupcode},     {"coupname", r.coupname},
-                {"coupexpired", r.coupexpired}, {"coupexpirtype", r.coupexpirtype},
-                {"coupexpirdays", r.coupexpirdays}, {"coupexpirdate", r.coupexpirdate},
-                {"couponorderurl", r.couponorderurl}, {"couponcomments", r.couponcomments},
-                {"coupcreatedate", r.coupcreatedate}, {"end", ""}};
+        return {"", code, name, "0", "1", "1", TodayOnTheWire(), "", "", TodayOnTheWire()};
     }
 };
 
 TEST_F(AddAndEdit, AddStoredClosesTheEditorAndReloads) {
     StartWith("OK");
     server->Add({PlainGet(), Reply("<html></html>"), Then::Close});
-    Then(Save("2", Defaults("Summer", "SUMMER")), "OK");
+    Then(SaveFields("2", Defaults("Summer", "SUMMER")), "OK");
     Then(kList, "\"1\",\"SUMMER\",\"Summer\",\"0\"^OK");
     AddResult r = AddCouponThroughTheDialog("Summer", "SUMMER");
     EXPECT_TRUE(r.closedWithOk);
@@ -298,7 +278,7 @@ TEST_F(AddAndEdit, AddOutcomesOtherThanStoredWarnAndKeepEveryValue) {
     int served = 2;
     for (const auto& [reply, text] : cases) {
         server->Add({PlainGet(), Reply(""), Then::Close});
-        Then(Save("2", Defaults("Summer", "SUMMER")), reply);
+        Then(SaveFields("2", Defaults("Summer", "SUMMER")), reply);
         AddResult r = AddCouponThroughTheDialog("Summer", "SUMMER");
         EXPECT_FALSE(r.closedWithOk);
         EXPECT_EQ(r.warning.text, text);
@@ -334,7 +314,7 @@ TEST_F(AddAndEdit, BlanksPassTheChecksAndLineBreaksInCommentsTravel) {
     TCouponRecord r = Defaults("  ", "AB CD");
     r.couponcomments = "first line\r\nsecond\xC2\xA0line";
     server->Add({PlainGet(), Reply(""), Then::Close});
-    Then(Save("2", r), "OK");
+    Then(SaveFields("2", r), "OK");
     Then(kList, "OK");
     ModalAction dialog("frmCoupon", [&](QWidget* d) {
         auto* f = static_cast<TfrmCoupon*>(d);
@@ -366,7 +346,7 @@ TEST_F(AddAndEdit, EditFillsTheEditorFromTheFetchedRecordAndUpdates) {
     Then({{"action", "9"}, {"coupid", "9"}, {"end", ""}}, kFetched);
     TCouponRecord expected{"9", "BBBBBB", "Second", "1", "2", "30", "2012-11-30", "http://shop.example/o", "a note",
                            TodayOnTheWire()};
-    Then(Save("3", expected), "OK");
+    Then(SaveFields("3", expected), "OK");
     Then(kList, kThreeRows);
     ModalAction dialog("frmCoupon", [&](QWidget* d) {
         auto* f = static_cast<TfrmCoupon*>(d);
@@ -396,7 +376,7 @@ TEST_F(AddAndEdit, EditOfAVanishedCouponWarnsAndKeepsTheEditorOpen) {
     Then({{"action", "9"}, {"coupid", "9"}, {"end", ""}}, kFetched);
     TCouponRecord expected{"9", "BBBBBB", "Second", "1", "2", "30", "2012-11-30", "http://shop.example/o", "a note",
                            TodayOnTheWire()};
-    Then(Save("3", expected), "DON'T EXIST RECORD");
+    Then(SaveFields("3", expected), "DON'T EXIST RECORD");
     std::string warning;
     ModalAction dialog("frmCoupon", [&](QWidget* d) {
         auto* f = static_cast<TfrmCoupon*>(d);

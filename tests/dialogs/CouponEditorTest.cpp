@@ -175,17 +175,12 @@ TEST_F(Editor, CancelAndTheCloseBoxWaitForAnOkThatIsUnderWay) {
     f.edtCouponCode->setText("CODE");
     bool stayed = false;
     // Acts from the window's event processing once the post is waiting.
-    QTimer during;
-    QObject::connect(&during, &QTimer::timeout, [&] {
-        if (!service.Busy() || server->Connections() < 2)
-            return;
-        during.stop();
+    WhenReceived during(*server, 1, [&] {
         Click(f.btnCancel);
         f.close();
         stayed = f.isVisible();
         server->Release();
     });
-    during.start(5);
     Click(f.btnOk);
     EXPECT_TRUE(stayed);
     EXPECT_EQ(f.result(), 1);  // the coupon was stored: the dialog ends with OK

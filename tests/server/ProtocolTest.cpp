@@ -13,7 +13,6 @@ static ::testing::Environment* const kSite = ::testing::AddGlobalTestEnvironment
 
 namespace {
 
-const char kInvalidPage[] = "http://shop.example/invalid-code.html";
 
 TCouponRecord Coupon(const std::string& code, const std::string& name) {
     TCouponRecord r;
@@ -53,19 +52,7 @@ TFormFields Without(TFormFields fields, const std::string& name) {
     return fields;
 }
 
-class ServerProtocol : public ::testing::Test {
-protected:
-    void SetUp() override {
-        REQUIRE_DEMO_SITE();
-        site = DemoSiteEnvironment::Site();
-        site->RemoveFile("coupaccess.php");
-        site->InstallSettings(kInvalidPage);
-        // The first request makes the tables; then they are emptied.
-        ASSERT_EQ(PostFields(CheckServerFields()).body, "OK");
-        site->ResetData();
-    }
-    DemoSite* site = nullptr;
-};
+using ServerProtocol = FreshSiteTest;
 
 struct Step {
     const char* what;

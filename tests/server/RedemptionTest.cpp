@@ -10,17 +10,13 @@
 
 namespace {
 
-const char kInvalidPage[] = "http://shop.example/invalid-code.html";
 
-class Redemption : public ::testing::Test {
+class Redemption : public FreshSiteTest {
 protected:
     void SetUp() override {
-        REQUIRE_DEMO_SITE();
-        site = DemoSiteEnvironment::Site();
-        site->RemoveFile("coupaccess.php");
-        site->InstallSettings(kInvalidPage);
-        ASSERT_EQ(PostFields(CheckServerFields()).body, "OK");
-        site->ResetData();
+        FreshSiteTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         today = DbToday();
         yesterday = DbYesterday();
     }
@@ -48,7 +44,6 @@ protected:
         return BuyerPost({{"coupcode", code}, {"action", "7"}, {"send", "Submit"}});
     }
 
-    DemoSite* site = nullptr;
     std::string today, yesterday;
 };
 

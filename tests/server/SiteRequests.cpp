@@ -129,3 +129,12 @@ int CouponCount() {
     DemoSite* site = DemoSiteEnvironment::Site();
     return std::stoi(OneValue("SELECT COUNT(*) FROM " + site->Database() + ".couponsactions_coupons"));
 }
+
+void FreshSiteTest::SetUp() {
+    REQUIRE_DEMO_SITE();
+    site = DemoSiteEnvironment::Site();
+    site->RemoveFile("coupaccess.php");
+    site->InstallSettings(kInvalidPage);
+    ASSERT_EQ(PostFields(CheckServerFields()).body, "OK");
+    site->ResetData();
+}

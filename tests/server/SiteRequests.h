@@ -5,8 +5,20 @@
 // status and the Location header rather than follow them.
 
 #include "service/CouponProtocol.h"
+#include "tests/support/DemoSiteEnvironment.h"
 
 #include <string>
+
+// The invalid page the tests' site settings name.
+inline constexpr char kInvalidPage[] = "http://shop.example/invalid-code.html";
+
+// Each test starts on the shared demo site with its settings in place, no
+// access list, and empty tables (made by the first request if missing).
+class FreshSiteTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    DemoSite* site = nullptr;
+};
 
 struct SiteReply {
     int status = 0;

@@ -4,12 +4,10 @@
 
 #include "http/IdHTTP.h"
 #include "service/CouponService.h"
+#include "tests/support/RefusedPort.h"
 #include "tests/support/ServiceScript.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -20,41 +18,13 @@ TCouponRecord Sample(const std::string& id = "") {
             "line 1\r\nline 2", TodayOnTheWire()};
 }
 
-Fields RecordFields(const std::string& action, const TCouponRecord& r) {
-    return {{"action", action},
-            {"coupid", r.coupid},
-            {"coupcode", r.coupcode},
-            {"coupname", r.coupname},
-            {"coupexpired", r.coupexpired},
-            {"coupexpirtype", r.coupexpirtype},
-            {"coupexpirdays", r.coupexpirdays},
-            {"coupexpirdate", r.coupexpirdate},
-            {"couponorderurl", r.couponorderurl},
-            {"couponcomments", r.couponcomments},
-            {"coupcreatedate", r.coupcreatedate},
-            {"end", ""}};
-}
-
-// A port on which nothing listens: connects are refused.
-int RefusedPort() {
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    close(s);
-    return ntohs(a.sin_port);
-}
-
 class Service : public ::testing::Test {
 protected:
     void Serve(std::vector<ScriptedServer::Exchange> script) {
         server = std::make_unique<ScriptedServer>(std::move(script));
         settings.WebServer = "http://" + server->HostPort();
     }
-    void Unreachable() { settings.WebServer = "http://127.0.0.1:" + std::to_string(RefusedPort()); }
+    void Unreachable() { settings.WebServer = refused.Url(); }
     void TearDown() override {
         if (server)
             EXPECT_TRUE(server->WaitDone());
@@ -64,6 +34,7 @@ protected:
     TServerSettings settings{.ScriptName = "couponsactions.php"};
     TCouponService service{http, settings};
     std::unique_ptr<ScriptedServer> server;
+    RefusedPort refused;
 };
 
 TEST_F(Service, CheckServerIsReadyOnlyOnExactlyOK) {
@@ -101,7 +72,7 @@ TEST_F(Service, AddFetchesTheScriptThenPostsTheTenFields) {
         {"DON'T EXIST RECORD", SaveOutcome::Trouble}, {"Warning: mysqli", SaveOutcome::Trouble}};
     for (const auto& [body, outcome] : replies) {
         Serve({{PlainGet(), Reply("<html>whatever</html>"), Then::Close},
-               Action(RecordFields("2", Sample()), body)});
+               Action(SaveFields("2", Sample()), body)});
         EXPECT_EQ(service.AddCoupon(Sample()), outcome) << body;
         EXPECT_TRUE(server->WaitDone());
     }
@@ -122,7 +93,7 @@ TEST_F(Service, UpdateSendsTheIdentifierAndJudgesItsOwnConflict) {
         {"OK", SaveOutcome::Done}, {"DON'T EXIST RECORD", SaveOutcome::Conflict},
         {"EXIST RECORD", SaveOutcome::Trouble}, {"OK ", SaveOutcome::Trouble}};
     for (const auto& [body, outcome] : replies) {
-        Serve({Action(RecordFields("3", Sample("12")), body)});
+        Serve({Action(SaveFields("3", Sample("12")), body)});
         EXPECT_EQ(service.UpdateCoupon(Sample("12")), outcome) << body;
         EXPECT_TRUE(server->WaitDone());
     }

@@ -77,6 +77,21 @@ Fields FormFields(const std::string& request, std::string& error) {
     return {};
 }
 
+Fields SaveFields(const std::string& action, const TCouponRecord& r) {
+    return {{"action", action},
+            {"coupid", r.coupid},
+            {"coupcode", r.coupcode},
+            {"coupname", r.coupname},
+            {"coupexpired", r.coupexpired},
+            {"coupexpirtype", r.coupexpirtype},
+            {"coupexpirdays", r.coupexpirdays},
+            {"coupexpirdate", r.coupexpirdate},
+            {"couponorderurl", r.couponorderurl},
+            {"couponcomments", r.couponcomments},
+            {"coupcreatedate", r.coupcreatedate},
+            {"end", ""}};
+}
+
 ScriptedServer::Expect ActionPost(const Fields& expected, const std::string& path) {
     return ScriptedServer::Expect::Where([expected, path](const std::string& request) -> std::string {
         std::string line = "POST " + path + " HTTP/1.0\r\n";

@@ -3,6 +3,7 @@
 // client must send for an action (checked field by field in the form-data
 // body, boundary and all) and the reply the script gives.
 
+#include "service/CouponRecord.h"
 #include "tests/support/ScriptedServer.h"
 
 #include <string>
@@ -10,6 +11,9 @@
 #include <vector>
 
 using Fields = std::vector<std::pair<std::string, std::string>>;
+
+// The fields of an add ("2") or update ("3"), spelled out in wire order.
+Fields SaveFields(const std::string& action, const TCouponRecord& r);
 
 // A POST of a form-data body holding exactly these fields, in this order, to
 // the path, sent as HTTP/1.0 with its exact Content-Length.

@@ -57,17 +57,12 @@ bool ModalAction::Ran() const { return state_->ran; }
 MessageAnswer::MessageAnswer(const std::string& buttonCaption)
     : seen_(std::make_shared<SeenMessage>()),
       action_([seen = seen_, caption = QString::fromStdString(buttonCaption)](QWidget* w) {
-          seen->shown = true;
-          seen->text = w->property("messageText").toByteArray().toStdString();
-          seen->title = w->windowTitle().toStdString();
-          for (QPushButton* b : w->findChildren<QPushButton*>())
-              seen->buttons.push_back(b->text().toStdString());
+          *seen = ReadMessage(w);
           if (QPushButton* b = FindButton(w, caption))
               Click(b);
       }) {}
 
-namespace {
-SeenMessage Read(QWidget* w) {
+SeenMessage ReadMessage(QWidget* w) {
     SeenMessage seen;
     seen.shown = true;
     seen.text = w->property("messageText").toByteArray().toStdString();
@@ -76,38 +71,51 @@ SeenMessage Read(QWidget* w) {
         seen.buttons.push_back(b->text().toStdString());
     return seen;
 }
-} // namespace
 
-struct MessageAnswers::State {
-    std::vector<std::string> captions;
-    std::vector<SeenMessage> seen;
-    QPointer<QWidget> answered;
-    QTimer timer;
-};
-
-MessageAnswers::MessageAnswers(std::vector<std::string> buttonCaptions) : state_(std::make_unique<State>()) {
-    state_->captions = std::move(buttonCaptions);
-    State* s = state_.get();
-    state_->timer.setInterval(5);
-    QObject::connect(&state_->timer, &QTimer::timeout, [s] {
+MessageLog::MessageLog(std::vector<std::string> answers, std::function<void(std::size_t)> onShown)
+    : answers_(std::move(answers)), onShown_(std::move(onShown)) {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal->objectName() != QLatin1String("msgMainForm") || !modal->isVisible() ||
-            modal == s->answered)
+        if (!modal || modal == last_ || !modal->isVisible() || modal->objectName() != "msgMainForm")
             return;
-        s->answered = modal;
-        s->seen.push_back(Read(modal));
-        const std::string& caption = s->captions[s->seen.size() - 1];
-        if (s->seen.size() == s->captions.size())
-            s->timer.stop();
-        if (QPushButton* b = FindButton(modal, QString::fromStdString(caption)))
-            Click(b);
+        last_ = modal;
+        SeenMessage seen = ReadMessage(modal);
+        const std::size_t turn = seen_.size();
+        seen_.push_back(seen);
+        QPointer<QWidget> dialog = modal;
+        if (onShown_)
+            onShown_(turn);
+        if (!dialog)
+            return;
+        QPushButton* answer =
+            turn < answers_.size() ? FindButton(modal, QString::fromStdString(answers_[turn])) : nullptr;
+        if (answer)
+            Click(answer);
+        else
+            modal->close();
     });
-    state_->timer.start();
+    timer_.start();
 }
 
-MessageAnswers::~MessageAnswers() = default;
+std::vector<std::string> MessageLog::Texts() const {
+    std::vector<std::string> texts;
+    for (const SeenMessage& m : seen_)
+        texts.push_back(m.text);
+    return texts;
+}
 
-const std::vector<SeenMessage>& MessageAnswers::Seen() const { return state_->seen; }
+WhenReceived::WhenReceived(const ScriptedServer& server, std::size_t index, std::function<void()> action) {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this, &server, index, action = std::move(action)] {
+        if (server.Received(index).empty())
+            return;
+        timer_.stop();
+        ran_ = true;
+        action();
+    });
+    timer_.start();
+}
 
 QPushButton* FindButton(QWidget* root, const QString& caption) {
     for (QPushButton* b : root->findChildren<QPushButton*>())

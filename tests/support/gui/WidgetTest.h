@@ -3,7 +3,11 @@
 // bound, answer the next modal dialog from a queued callback, find and click
 // controls by object name or caption, and read a message dialog.
 
+#include "tests/support/ScriptedServer.h"
+
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -17,8 +21,7 @@ bool WaitFor(const std::function<bool()>& cond, int timeoutMs = kWaitBoundMs);
 
 // Arms a one-time action for the next modal window that opens (one that is
 // not modal yet at the time of the call); the action runs inside that
-// window's modal loop. Returns at once. Pending() tells whether it still
-// waits; Ran() whether it ran.
+// window's modal loop. Returns at once. Ran() tells whether it ran.
 class ModalAction {
 public:
     explicit ModalAction(std::function<void(QWidget*)> action, int timeoutMs = kWaitBoundMs);
@@ -41,6 +44,9 @@ struct SeenMessage {
     std::vector<std::string> buttons;  // captions, in order
 };
 
+// What a message dialog shows.
+SeenMessage ReadMessage(QWidget* dialog);
+
 // Answers the next message dialog by clicking the button with that caption
 // ("OK", "Cancel", ...) and records what it showed.
 class MessageAnswer {
@@ -53,18 +59,37 @@ private:
     ModalAction action_;
 };
 
-// Answers the next message dialogs in turn, one button caption each, and
-// records what each showed.
-class MessageAnswers {
+// Answers each message dialog that opens with the next caption of answers
+// and records what it showed. A dialog beyond the answers is recorded and
+// closed (the answer Cancel), so an unexpected message fails an assertion
+// instead of hanging the test. onShown, when given, runs for each dialog
+// (with its turn, from 0) before it is answered.
+class MessageLog {
 public:
-    explicit MessageAnswers(std::vector<std::string> buttonCaptions);
-    ~MessageAnswers();
-    const std::vector<SeenMessage>& Seen() const;
+    explicit MessageLog(std::vector<std::string> answers = {}, std::function<void(std::size_t)> onShown = {});
+    const std::vector<SeenMessage>& Seen() const { return seen_; }
+    std::vector<std::string> Texts() const;
 
 private:
-    struct State;
-    std::unique_ptr<State> state_;
+    std::vector<std::string> answers_;
+    std::function<void(std::size_t)> onShown_;
+    std::vector<SeenMessage> seen_;
+    QPointer<QWidget> last_;
+    QTimer timer_;
 };
+
+// Runs action once, from the event processing inside the client's waits,
+// as soon as the server has received the request of exchange index.
+class WhenReceived {
+public:
+    WhenReceived(const ScriptedServer& server, std::size_t index, std::function<void()> action);
+    bool Ran() const { return ran_; }
+
+private:
+    QTimer timer_;
+    bool ran_ = false;
+};
+
 
 QPushButton* FindButton(QWidget* root, const QString& caption);
 void Click(QWidget* widget);
