@@ -1,9 +1,10 @@
 #pragma once
-// Text helpers shared by the HTTP client's request and response handling:
-// trimming the way header values and status lines have always been trimmed
-// (every blank and control character at either end), and names compared
-// without regard to ASCII letter case.
+// Text helpers shared by the transport: trimming the way header values and
+// status lines have always been trimmed (every blank and control character
+// at either end), names compared without regard to ASCII letter case, and
+// plain decimal numbers.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <strings.h>
@@ -19,4 +20,18 @@ inline std::string Trim(std::string_view s) {
 
 inline bool SameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// A decimal number written with digits only (no sign, no blanks) and no
+// greater than max; false for anything else, overflow included.
+inline bool ParseDigits(std::string_view text, std::int64_t max, std::int64_t& value) {
+    if (text.empty())
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || value > (max - (c - '0')) / 10)
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
 }

@@ -21,15 +21,11 @@ constexpr int kErrorBodyTimeout = 2000;
 
 // A port text as a number; false for anything that is not 0..65535.
 bool ParsePort(const std::string& text, int& port) {
-    if (text.empty() || text.size() > 5)
+    std::int64_t value = 0;
+    if (text.size() > 5 || !ParseDigits(text, 65535, value))
         return false;
-    port = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        port = port * 10 + (c - '0');
-    }
-    return port <= 65535;
+    port = int(value);
+    return true;
 }
 
 // Takes bytes and keeps none: the body of a redirect.

@@ -12,17 +12,7 @@ namespace {
 // A non-negative decimal number without sign; false for anything else,
 // including a number too big for 64 bits.
 bool ParseDecimal(const std::string& text, std::int64_t& value) {
-    if (text.empty())
-        return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        if (value > (std::numeric_limits<std::int64_t>::max() - (c - '0')) / 10)
-            return false;
-        value = value * 10 + (c - '0');
-    }
-    return true;
+    return ParseDigits(text, std::numeric_limits<std::int64_t>::max(), value);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "http/IdStack.h"
 
 #include "http/IdException.h"
+#include "http/IdGlobal.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -89,16 +90,10 @@ constexpr int kNoRecovery = 11003;
 constexpr int kNoData = 11004;
 
 bool ParseOctet(const std::string& text, unsigned& value) {
-    if (text.empty())
+    std::int64_t v = 0;
+    if (!ParseDigits(text, 255, v))
         return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + unsigned(c - '0');
-        if (value > 255)
-            return false;
-    }
+    value = unsigned(v);
     return true;
 }
 

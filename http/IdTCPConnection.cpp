@@ -153,12 +153,33 @@ void TIdTCPConnection::CutBack(TIdStream& sink) {
         sink.SetSize(position);
 }
 
+namespace {
+
+// Runs a read into the sink, then cuts the sink back to its position,
+// also when the read fails (a failure to cut back then gives way to the
+// read's own failure).
+template <class Read>
+void ReadThenCutBack(TIdStream& sink, void (*cutBack)(TIdStream&), Read read) {
+    try {
+        read();
+    } catch (...) {
+        try {
+            cutBack(sink);
+        } catch (...) {
+        }
+        throw;
+    }
+    cutBack(sink);
+}
+
+} // namespace
+
 void TIdTCPConnection::ReadBytes(std::int64_t count, TIdStream& sink) {
     // The sink is not sized in advance to position + count: the count comes
     // from the peer, and a memory sink must not allocate what a header
     // merely claims. It grows as the bytes arrive.
     lineScanned_ = 0;
-    try {
+    ReadThenCutBack(sink, &TIdTCPConnection::CutBack, [&] {
         std::size_t take = std::size_t(std::min<std::int64_t>(count, std::int64_t(receiveBuffer_.Size())));
         receiveBuffer_.ExtractTo(take, sink);
         count -= std::int64_t(take);
@@ -173,33 +194,19 @@ void TIdTCPConnection::ReadBytes(std::int64_t count, TIdStream& sink) {
             receiveBuffer_.ExtractTo(block, sink);
             count -= std::int64_t(block);
         }
-    } catch (...) {
-        try {
-            CutBack(sink);
-        } catch (...) {
-        }
-        throw;
-    }
-    CutBack(sink);
+    });
 }
 
 void TIdTCPConnection::ReadUntilClose(TIdStream& sink) {
     lineScanned_ = 0;
-    try {
+    ReadThenCutBack(sink, &TIdTCPConnection::CutBack, [&] {
         for (;;) {
             receiveBuffer_.ExtractTo(receiveBuffer_.Size(), sink);
             if (ReadFromStack(false, IdTimeoutDefault, true) == 0)
                 break;
         }
         receiveBuffer_.ExtractTo(receiveBuffer_.Size(), sink);
-    } catch (...) {
-        try {
-            CutBack(sink);
-        } catch (...) {
-        }
-        throw;
-    }
-    CutBack(sink);
+    });
 }
 
 void TIdTCPConnection::SendAll(const char* bytes, std::size_t count) {
