@@ -5,34 +5,26 @@
 // coupons loads and scrolls without delay.
 
 #include "service/CouponRow.h"
+#include "toolkit/CheckListModel.h"
 
-#include <QAbstractTableModel>
 #include <vector>
 
-class TCouponListModel : public QAbstractTableModel {
+class TCouponListModel : public TbsCheckListModel {
     Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit TCouponListModel(QObject* parent = nullptr);
 
     // Replaces every row; every check box starts clear.
     void SetRows(std::vector<TCouponRow> rows);
     void Clear() { SetRows({}); }
 
-    const TCouponRow& Row(int row) const { return rows_[static_cast<std::size_t>(row)].data; }
-    bool IsChecked(int row) const { return rows_[static_cast<std::size_t>(row)].checked; }
-    void SetAllChecked(bool checked);
+    const TCouponRow& Row(int row) const { return rows_[static_cast<std::size_t>(row)]; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+protected:
+    QString Text(int row, int column) const override;
 
 private:
-    struct Entry {
-        TCouponRow data;
-        bool checked = false;
-    };
-    std::vector<Entry> rows_;
+    std::vector<TCouponRow> rows_;
 };

@@ -5,10 +5,11 @@
 
 #include "dialogs/Trace.h"
 
-#include <QAbstractTableModel>
+#include "toolkit/CheckListModel.h"
+
 #include <vector>
 
-class TTraceListModel : public QAbstractTableModel {
+class TTraceListModel : public TbsCheckListModel {
     Q_OBJECT
 public:
     explicit TTraceListModel(const std::vector<TTrace>& traces, QObject* parent = nullptr);
@@ -18,16 +19,13 @@ public:
     const TTrace& Trace(int row) const { return traces_[rows_[static_cast<std::size_t>(row)]]; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+protected:
+    QString Text(int row, int column) const override;
 
 private:
     const std::vector<TTrace>& traces_;
     std::vector<std::size_t> rows_;
-    std::vector<bool> checked_;
 };
 
 // "Date Used": the locale's short date, then, unless the time is exactly

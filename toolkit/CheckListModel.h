@@ -1,0 +1,35 @@
+#pragma once
+// The rows of a report-style list view with a check box on each row: the
+// column headers, the check states and their editing. A list says only how
+// many rows it has and what text stands in each cell; the texts are asked
+// for only when a row is drawn.
+
+#include <QAbstractTableModel>
+#include <QStringList>
+#include <vector>
+
+class TbsCheckListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    TbsCheckListModel(QStringList headers, QObject* parent = nullptr);
+
+    bool IsChecked(int row) const { return checked_[static_cast<std::size_t>(row)]; }
+    void SetAllChecked(bool checked);
+
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+protected:
+    // The text of a cell.
+    virtual QString Text(int row, int column) const = 0;
+    // To be called between beginResetModel and endResetModel: every check
+    // box of the rows clear.
+    void ClearChecks(std::size_t rows) { checked_.assign(rows, false); }
+
+private:
+    QStringList headers_;
+    std::vector<bool> checked_;
+};
