@@ -19,8 +19,7 @@ QString DateUsedText(const TDateTime& when) {
     QLocale locale;
     QString text = locale.toString(QDate::fromJulianDay(when.Day), QLocale::ShortFormat);
     if (when.Seconds != 0) {
-        static const QString timeFormat = LongTimeFormat();
-        text += QLatin1Char(' ') + locale.toString(QTime(0, 0).addSecs(when.Seconds), timeFormat);
+        text += QLatin1Char(' ') + locale.toString(QTime(0, 0).addSecs(when.Seconds), LongTimeFormat());
     }
     return text;
 }
