@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/ProfileFile.h"
+#include "platform/ProfileReader.h"
 
 namespace {
 constexpr char kSection[] = "Settings";
@@ -10,12 +11,13 @@ constexpr char kSection[] = "Settings";
 TServerSettings LoadServerSettings(const std::string& path) {
     TServerSettings s;
     if (FileExists(path)) {
-        s.WebServer = ReadProfileString(path, kSection, "webserver");
-        s.DbHostName = ReadProfileString(path, kSection, "dbhostname");
-        s.DbDatabase = ReadProfileString(path, kSection, "dbdatabase");
-        s.DbUserName = ReadProfileString(path, kSection, "dbusername");
-        s.DbPassword = ReadProfileString(path, kSection, "dbpassword");
-        s.InvalidPage = ReadProfileString(path, kSection, "invalidpage");
+        const TProfileReader file(path);
+        s.WebServer = file.Read(kSection, "webserver");
+        s.DbHostName = file.Read(kSection, "dbhostname");
+        s.DbDatabase = file.Read(kSection, "dbdatabase");
+        s.DbUserName = file.Read(kSection, "dbusername");
+        s.DbPassword = file.Read(kSection, "dbpassword");
+        s.InvalidPage = file.Read(kSection, "invalidpage");
     }
     s.ScriptName = kScriptName;
     return s;

@@ -2,7 +2,7 @@
 
 #include "branding/GifBanner.h"
 #include "branding/StillBanner.h"
-#include "platform/ProfileFile.h"
+#include "platform/ProfileReader.h"
 #include "toolkit/SkinData.h"
 #include "toolkit/SkinLinkLabel.h"
 
@@ -105,7 +105,8 @@ TBrandingValues LoadBranding(const std::string& exeDir, const TBrandingTargets& 
     const std::string config = exeDir + "dbconfig.dat";
     if (!FileExists(config))
         return v;
-    auto read = [&](const std::string& key) { return ReadProfileString(config, kSection, key, ""); };
+    const TProfileReader file(config);
+    auto read = [&](const std::string& key) { return file.Read(kSection, key); };
 
     const std::string appName = read("AppName");
     if (!appName.empty())

@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/PlatformError.h"
+#include "platform/ProfileReader.h"
 
 #include <algorithm>
 #include <cctype>
@@ -93,13 +94,15 @@ std::string Stored(const std::string& value) {
 
 } // namespace
 
-std::string ReadProfileString(const std::string& path, const std::string& section,
-                              const std::string& key, const std::string& defaultValue) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes))
-        return defaultValue;
+TProfileReader::TProfileReader(const std::string& path) {
+    if (!ReadWholeFile(path, bytes_))
+        bytes_.clear();
+}
+
+std::string TProfileReader::Read(const std::string& section, const std::string& key,
+                                 const std::string& defaultValue) const {
     bool inSection = false;
-    for (const Line& line : SplitLines(bytes)) {
+    for (const Line& line : SplitLines(bytes_)) {
         std::string name, k, v;
         if (SectionOf(line.text, name)) {
             // The first section of that name is the one that counts.
@@ -114,6 +117,11 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
         }
     }
     return defaultValue;
+}
+
+std::string ReadProfileString(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& defaultValue) {
+    return TProfileReader(path).Read(section, key, defaultValue);
 }
 
 void WriteProfileString(const std::string& path, const std::string& section,
