@@ -23,7 +23,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
-#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 

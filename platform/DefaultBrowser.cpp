@@ -229,27 +229,8 @@ std::string UnescapeValue(const std::string& value) {
     return out;
 }
 
-// The first word of an Exec= command line: a quoted word loses its quotes
-// and the backslashes before ", `, $ and \.
-std::string FirstWord(const std::string& command) {
-    std::size_t i = command.find_first_not_of(" \t");
-    if (i == std::string::npos)
-        return {};
-    std::string word;
-    if (command[i] == '"') {
-        for (++i; i < command.size() && command[i] != '"'; ++i) {
-            if (command[i] == '\\' && i + 1 < command.size())
-                ++i;
-            word += command[i];
-        }
-        return word;
-    }
-    while (i < command.size() && command[i] != ' ' && command[i] != '\t')
-        word += command[i++];
-    return word;
-}
-
-// Every word of an Exec= command line, with the same quoting rules as FirstWord.
+// Every word of an Exec= command line: a quoted word loses its quotes and
+// the backslashes before ", `, $ and \.
 std::vector<std::string> Words(const std::string& command) {
     std::vector<std::string> words;
     std::size_t i = 0;
@@ -322,12 +303,8 @@ std::vector<std::string> DefaultBrowserCommand(const std::string& address) {
 }
 
 std::string DesktopEntryProgram(const std::string& desktopFile) {
-    for (const KeyGroup& g : ParseKeyFile(ReadFile(desktopFile)))
-        if (g.name == "Desktop Entry")
-            for (const auto& [key, value] : g.entries)
-                if (key == "Exec")
-                    return FirstWord(UnescapeValue(value));
-    return {};
+    std::vector<std::string> words = Words(ExecLine(desktopFile));
+    return words.empty() ? std::string() : words.front();
 }
 
 std::string FindDefaultHandlerEntry(const std::string& mimeType) {
@@ -368,7 +345,3 @@ std::string FindDefaultHandlerEntry(const std::string& mimeType) {
     return {};
 }
 
-std::string DefaultBrowserProgram() {
-    std::string entry = FindDefaultHandlerEntry("x-scheme-handler/http");
-    return entry.empty() ? std::string() : DesktopEntryProgram(entry);
-}

@@ -25,9 +25,6 @@ std::string FindDefaultHandlerEntry(const std::string& mimeType);
 // entry's escapes and quoting undone. Empty when the file has none.
 std::string DesktopEntryProgram(const std::string& desktopFile);
 
-// The program the desktop starts for http addresses; empty when none is set up.
-std::string DefaultBrowserProgram();
-
 // The command a desktop entry runs for one address: its Exec= line cut into
 // words (quoting and escapes undone), with the address, unchanged and as one
 // word, in place of the file or URL field code (%u %U %f %F), the other

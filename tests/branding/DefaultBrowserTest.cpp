@@ -202,11 +202,12 @@ TEST(DefaultBrowser, CommandPutsTheAddressWhereTheEntrySays) {
     }
 }
 
-TEST(DefaultBrowser, ProgramOfTheHttpHandler) {
+TEST(DefaultBrowser, CommandOfTheHttpHandler) {
     FakeDesktop desktop;
-    EXPECT_EQ(DefaultBrowserProgram(), "");
+    EXPECT_TRUE(DefaultBrowserCommand("http://a/").empty());
     desktop.SetDefaultBrowser("\"/opt/The Browser/bin/web\" --private %u");
-    EXPECT_EQ(DefaultBrowserProgram(), "/opt/The Browser/bin/web");
+    EXPECT_EQ(DefaultBrowserCommand("http://a/"),
+              (std::vector<std::string>{"/opt/The Browser/bin/web", "--private", "http://a/"}));
 }
 
 } // namespace
