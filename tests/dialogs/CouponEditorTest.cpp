@@ -25,6 +25,8 @@ namespace {
 
 class Editor : public ::testing::Test {
 protected:
+    // The window's events run while a request waits, as in the application.
+    Editor() { antiFreeze.Pump = [] { QCoreApplication::processEvents(); }; }
     void Serve(std::vector<ScriptedServer::Exchange> script) {
         server = std::make_unique<ScriptedServer>(std::move(script));
         settings.WebServer = "http://" + server->HostPort();
@@ -33,6 +35,7 @@ protected:
     TServerSettings settings{.ScriptName = "couponsactions.php"};
     TCouponService service{http, settings};
     TbsSkinMessage msg;
+    TIdAntiFreeze antiFreeze;
     std::unique_ptr<ScriptedServer> server;
 };
 
@@ -117,9 +120,6 @@ TEST_F(Editor, GenerateAsksUntilACodeIsFreeAndChangesNothingElse) {
                                         Reply(reply), ScriptedServer::Then::Close};
     };
     Serve({check("EXIST RECORD"), check("EXIST RECORD"), check("DON'T EXIST RECORD")});
-    // The window's events run while the post waits, as in the application.
-    TIdAntiFreeze antiFreeze;
-    antiFreeze.Pump = [] { QCoreApplication::processEvents(); };
     TfrmCoupon f(service, msg);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
@@ -165,9 +165,6 @@ TEST_F(Editor, CancelAndTheCloseBoxWaitForAnOkThatIsUnderWay) {
     ScriptedServer::Exchange post{ScriptedServer::Expect::Any(), Reply("OK"), ScriptedServer::Then::Close};
     post.held = true;
     Serve({{PlainGet(), Reply(""), ScriptedServer::Then::Close}, post});
-    // The window's events run while the post waits, as in the application.
-    TIdAntiFreeze antiFreeze;
-    antiFreeze.Pump = [] { QCoreApplication::processEvents(); };
     TfrmCoupon f(service, msg);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
