@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rows of the coupon list: name, code and expired flag in three columns,
 // the identifier kept with each row but shown in none, and a check box per

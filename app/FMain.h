@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: the hub of the client. It holds the server settings and
 // the branding values, owns the one HTTP client through which every network

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // settings.dat: the six server settings in the section "Settings" of a
 // profile file in the executable directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The branding of the main window: read once from dbconfig.dat in the
 // executable directory and applied to the window's title, banner strip,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The animated banner: plays a GIF's frames in order, wrapping from the last
 // to the first for ever whatever loop count the file carries, each frame

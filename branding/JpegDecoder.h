@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // JPEG banner pictures, decoded by calling libjpeg directly (its
 // decompression only). Grey, colour and CMYK pictures, baseline or

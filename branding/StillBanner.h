@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The still banner picture: takes a picture file's bytes with the extension
 // that names its kind, shows the picture at its own size (no stretching, no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small utilities of the application: opening an address in the default web
 // browser, the addresses of the help and affiliate pages, and the text

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared helpers for the per-folder library targets.
 
 set(CORVANTA_WARNINGS -Wall -Wextra -Wno-unused-parameter)

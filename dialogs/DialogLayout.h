@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What every dialog of the application shares: a fixed-size window with the
 // system menu, centred on the screen when shown.

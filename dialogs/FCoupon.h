@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The coupon editor: a new coupon, or an existing one when the caption is
 // "Edit Coupon". It closes with OK only once the server has stored the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The order-page form snippet: the one-line HTML form through which a buyer
 // sends a coupon code straight to the site's script, shown read-only and

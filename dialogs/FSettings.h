@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings dialog: the site URL and the five values for the server side
 // (MySQL host, database, user, password, invalid page). "Ok" writes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The statistics window: the log of code uses, downloaded once while the
 // window is created, then listed by "Show" under a code filter and a date

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/StatisticsParser.h"
 
 #include "http/IdException.h"

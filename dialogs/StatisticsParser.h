@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading the log of code uses that action 6 returns, apart from any window:
 // the parse that fills the statistics window, and the server's date-time.

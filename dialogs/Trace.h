@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One use of a coupon code from the server's log: when, which code, and
 // from which computer address.

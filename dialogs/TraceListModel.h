@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rows of the statistics list: the uses that passed the filters, as
 // positions into the window's traces, so even a million rows cost one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps the window responsive while the network waits on the user-interface
 // thread. One object per process, registered globally while it exists; the

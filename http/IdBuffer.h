@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A byte queue: bytes are appended at the back and consumed from the front.
 // The receive buffer of a connection is one. Consuming only advances an

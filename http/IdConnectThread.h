@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The short-lived worker that performs one blocking connect while the thread
 // that asked for it waits with a time-out and keeps the window responsive.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "http/IdCookieManager.h"
 
 #include "http/IdCookieRFC2109.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The in-memory cookie store of the HTTP client: keeps what servers set with
 // Set-Cookie and Set-Cookie2, drops cookies whose expiry has passed, and

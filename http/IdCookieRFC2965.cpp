@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "http/IdCookieRFC2965.h"
 
 #include "http/IdCookieText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A cookie received in a Set-Cookie2 header. Its three extra attributes are
 // kept with it but play no part in storing or sending.

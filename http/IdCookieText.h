@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text helpers of the cookie store. Cookie names, domains and attribute names
 // compare without regard to ASCII case only: the bytes of other characters

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Calendar helpers of the transport: the local clock broken down to the
 // millisecond (the form-data boundary is made from it), and Internet

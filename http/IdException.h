@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The transport's failure classes. Every failure of the transport is one of
 // these, carrying the exact message text that callers and users see; nothing

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A file opened by path as a byte stream, through POSIX calls: the sink the
 // update check downloads into, and a source for bodies kept in files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One text field of a multipart/form-data request body: its name, its value
 // and the length of its encoded part, known as soon as the field is added so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text helpers shared by the transport: trimming the way header values and
 // status lines have always been trimmed (every blank and control character

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The HTTP/1.0 and HTTP/1.1 client through which all network traffic of the
 // system goes. It extends the TCP client with the request loop: the URL is

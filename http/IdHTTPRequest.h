@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The request fields of the HTTP client. They live in the client and carry
 // over from one request to the next: only the steps of a request change them

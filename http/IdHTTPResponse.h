@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The response record of the HTTP client: the last response received, read
 // from the connection and overwritten part by part as the next one arrives

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The endpoint of a connection: one IPv4 stream socket and whether it is open.
 // It wraps the few POSIX socket calls the connection makes and reports their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A byte stream held in memory: the response sink of PostForm and GetText,
 // and a simple byte source.

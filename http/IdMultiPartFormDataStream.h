@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A multipart/form-data request body (RFC 2388) of text fields, as every
 // action of the coupon service is posted. It is a read-only byte source

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One cookie as a server set it, and the reading of a Set-Cookie header value
 // into it. The Set-Cookie and Set-Cookie2 records build on this one; a record

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The platform's socket layer as the transport sees it. Failure messages carry
 // Windows Sockets error numbers and texts ("Socket Error # 10061\r\nConnection

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The byte stream the transport reads request bodies from and writes response
 // bodies into: a request body is a read-only source, a response sink is a

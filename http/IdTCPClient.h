@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The client side of a TCP connection: host, port, and the connect. A connect
 // with a time-out (or any connect while the window is kept responsive) runs on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One TCP connection as the HTTP client uses it: a receive buffer with line
 // reads and exact-length reads, sending (a request head collected and sent in

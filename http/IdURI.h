@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The parts of one URL as the HTTP client needs them, and the two pure text
 // operations on URLs: splitting a URL into its parts and resolving a relative

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writing a whole file so that a crash or a full disk never leaves half of
 // it: the bytes go to a temporary file in the same directory, which then

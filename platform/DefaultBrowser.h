@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The desktop's default web browser. Linux keeps no registry entry for the
 // http scheme; the desktop instead names a default application for the MIME

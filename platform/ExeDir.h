@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The directory of the running executable, where every file the client
 // reads or writes lives; the current directory plays no part.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // INI profile files, read and written the way the client's settings files
 // have always been: section and key names match regardless of letter case;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A profile file read once, for reading several keys of it: every key is
 // looked up by the rules of ReadProfileString without reading the file again.

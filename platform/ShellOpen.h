@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Starting other programs the way a desktop shell does: detached, without
 // a shell in between, so every argument arrives exactly as given.

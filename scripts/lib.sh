@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared set-up for scripts/run and scripts/test: install what is missing
 # (Debian packages only, and only when absent), then configure and build.
 # Sourced, not run.

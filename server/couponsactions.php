@@ -1,4 +1,5 @@
 <?php
+// SPDX-License-Identifier: GPL-3.0-or-later
 // couponsactions.php: the shop's coupon service.
 //
 // The desktop client manages the coupons through numbered actions posted to

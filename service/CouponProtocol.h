@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The request/reply protocol spoken with the site's couponsactions.php, as
 // pure functions on byte strings: the script URL, the form fields of each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ten fields of one coupon as they travel, in wire order, and the
 // results of the service's actions.

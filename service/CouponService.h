@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The coupon service's operations, carried out over the main window's one
 // HTTP client with the settings it holds. Each builds one form-data body,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the shop owner's site is and how its server script reaches the
 // database. The client itself uses only the site URL and the script name;

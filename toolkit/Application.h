@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application object. Every event is delivered through it, so a failure
 // that leaves any handler of any window is caught here and handed to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rows of a report-style list view with a check box on each row: the
 // column headers, the check states and their editing. A list says only how

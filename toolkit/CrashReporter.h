@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The crash reporter: every failure that no handler of the application
 // catches ends here. It is shown in an error dialog with the failure's

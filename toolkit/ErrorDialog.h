@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The crash reporter's window: the failure's message, the full report
 // below it, and buttons to copy the report, send it by e-mail, or go on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The button of every window: drawn by the skin, never takes the keyboard
 // focus. Like every control of the layout it may carry a modal result, which

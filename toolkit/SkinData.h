@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The skin every window and message dialog is drawn with. A skin is a style
 // sheet compressed with qCompress whose text starts with the marker

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A date edit: a text field in the user's short date format (with a
 // four-digit year) and a drop-down calendar whose weeks start on Sunday. It

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A link label: its caption underlined, a hand pointer, the hover colour
 // while the pointer is over it, and on a click its address handed to the

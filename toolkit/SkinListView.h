@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A list view in report style: columns with headers, grid lines, whole-row
 // selection of one row at a time, nothing editable in place. Rows have one

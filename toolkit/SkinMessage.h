@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one message dialog of the application. Every message of every window
 // goes through TbsSkinMessage::MessageDlg: a text, a kind, a set of buttons

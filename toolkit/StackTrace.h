@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Call stacks for the crash reporter: the stack of the most recent throw on
 // this thread (recorded when the failure was raised, so the report shows

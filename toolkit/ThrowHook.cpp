@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records the call stack of every C++ throw on its thread, just before the
 // throw proceeds, so that a failure reaching the crash reporter carries the
 // stack of the place that raised it. The runtime's own __cxa_throw is found

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The update check: downloads the update descriptor from the update site
 // into the executable's directory, compares the published version with this

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the update check looks for the published version: the maker's
 // update site, whose host is chosen when the client is built. Tests point

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // This client's version number and the conversions between version numbers
 // and the texts the update site and the updater use. Versions are decimal

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Small helpers shared by the benchmarks: a one-shot loopback HTTP server,
 // the resident memory of the process, and a stopwatch.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real main window for a benchmark, in a temporary executable directory
 // whose settings.dat points at a loopback server; shown, with its start-up

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads a list reply of 100,000 coupons into the real main window through
 // Refresh, from a loopback server, and reports the time from the click to
 // the rows shown and the extra memory. Targets: under 0.5 s, under 100 MB.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transport beside curl, in the same run and against the same scripted
 // loopback server:
 //   1. 2,000 sequential POSTs of a small action body, each on a fresh

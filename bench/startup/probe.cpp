@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shows the window and prints the nanoseconds from the moment the runner
 // spawned this process (passed as the first argument, CLOCK_MONOTONIC) to
 // the first paint of the window, then ends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the start-up probe of the client and of an empty Qt window in turn,
 // offscreen, and prints the median time from process start to the window
 // shown for each, with their ratio. Target: the client within 1.5 times the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The coupon list on the real main window: start-up loading, marking rows,
 // deleting, refreshing, and the editor opened to add and to edit, against
 // the scripted loopback server.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's make-up and its start-up.
 
 #include "app/FMain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // settings.dat as the client writes and reads it.
 
 #include "app/SettingsStore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The branding file applied to the real main window, built in a temporary
 // directory that plays the executable directory.
 

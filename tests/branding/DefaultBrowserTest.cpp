@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the desktop's default http handler the way the desktop does:
 // mimeapps.list files by importance, installed desktop entries only, then
 // the added associations and what the applications declare.

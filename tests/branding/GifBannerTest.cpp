@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The animated banner: frames composed by Qt's GIF reader, timed by the
 // banner itself from the delays in the file, played for ever.
 

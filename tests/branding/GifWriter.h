@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writes small GIF files for the tests, with exactly the blocks asked for:
 // frames at offsets, graphic control extensions with delay, disposal and

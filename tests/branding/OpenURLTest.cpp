@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening addresses: OpenURL starts the desktop's default http handler with
 // the address as its one argument; the banner, "Help" and "Make Money" go
 // through it; the link labels hand their address to xdg-open. Stand-in

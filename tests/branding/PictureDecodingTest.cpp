@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Still banner pictures: the decoder is chosen by the banner path's
 // extension, JPEG goes through libjpeg, and whatever does not decode as the
 // named kind is refused without touching the control.

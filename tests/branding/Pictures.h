@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Banner pictures made by the tests at run time: JPEGs written with libjpeg
 // (colour, grey, CMYK, progressive), bitmaps, icons and PNGs written with

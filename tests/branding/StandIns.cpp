@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/branding/StandIns.h"
 
 #include "tests/support/gui/WidgetTest.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Stand-ins for the desktop around the client: a recording program that
 // plays the browser or xdg-open and writes down the arguments of each

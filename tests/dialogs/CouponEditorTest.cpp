@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The coupon editor on its own: layout and defaults, the expiry choices,
 // Browse, and Generate against the scripted server.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order-page form snippet, through the main window's button.
 
 #include "dialogs/FFormCode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings dialog, coupsettings.php and settings.dat, through the real
 // main window's "Settings" button.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics window on the real main window's "Statistics" button,
 // against the scripted server: loading, parsing, the combo box of codes, the
 // filters, and what "Date Used" shows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real buyer: headless Chromium opens a shop page holding the form that
 // the client produced, types a code and submits it; the browser lands on
 // the coupon's order page or on the invalid page, and the client's

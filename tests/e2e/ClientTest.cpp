@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The owner's work with the real client window against the real server:
 // set the site up, add, list, generate, edit, delete.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The real main window against the real server script and a real MariaDB.
 // Each test starts from empty tables and a fresh executable directory, opens

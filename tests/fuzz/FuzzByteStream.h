@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Feeds a fuzz input to a connection as the bytes a peer sent before closing:
 // the input goes into one end of a socket pair, whose sending side is then

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A property every input must keep. A broken one aborts, which libFuzzer
 // reports as a crash with the input saved, and the replay test fails on.

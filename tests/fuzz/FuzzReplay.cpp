@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs saved fuzz inputs through a fuzz target without libFuzzer, so every
 // build replays the corpus as an ordinary test. Arguments are files or
 // directories (every regular file inside, in name order). A missing or empty

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cookie store driven by a script, one command per line:
 //   1<value>  Set-Cookie from the current host     2<value>  Set-Cookie2
 //   H<host>   change the current host              +<n>      clock forward n seconds

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Internet date-times: any text either reads as a moment or as nothing, and
 // a moment we write always reads back as itself (clamped to years 1..9999).
 // The first eight bytes, taken as a number, are also formatted and read back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form-data body built from arbitrary fields and read in pieces of
 // arbitrary sizes: it must produce exactly its size, the same bytes however
 // the reads are cut, and the same bytes again after a rewind. The first byte

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A chunked response body read from a connection, compared with a plain
 // reading of the same bytes done on a string: a size line (cut at its first
 // blank, hexadecimal, anything else 0), that many bytes, one line discarded,

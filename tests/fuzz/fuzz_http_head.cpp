@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A response head as a server might send it, read from a connection: status
 // line, header lines with continuations, Content-Length, Set-Cookie handed to
 // the cookie store, and then the body by the head's own framing. Header lines

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // URL splitting and path resolution on arbitrary text. The whole input is a
 // URL; split at its first LF it is also a current path and a relative path.
 

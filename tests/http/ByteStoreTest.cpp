@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The byte stores under the transport: the receive buffer's queue, the memory
 // stream and the file stream (real files in a temporary directory).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HTTP client against the scripted loopback server: each case is the
 // exact request the client must send next to the raw response the server
 // gives, with keep-alive or close.

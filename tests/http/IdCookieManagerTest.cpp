@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cookie store: what is kept from Set-Cookie and Set-Cookie2 values, which
 // hosts may set which domains, and the exact Cookie header value offered back,
 // with a clock the tests move to pass expiry moments.

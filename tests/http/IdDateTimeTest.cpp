@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Internet date-times as servers write them in cookie expiry attributes:
 // every accepted form names the same moment, anything else reads as no date,
 // and what we write reads back.

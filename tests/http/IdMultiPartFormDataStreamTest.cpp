@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The form-data request body: exact bytes for a fixed clock, independence
 // from how the reads are cut, rewind, the seeks that move nothing, and the
 // size known before any byte is produced.

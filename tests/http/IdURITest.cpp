@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // URL splitting and relative path resolution, as tables of inputs and the
 // exact parts or paths expected.
 

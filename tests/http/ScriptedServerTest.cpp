@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scripted server itself: how it matches requests, reports what went
 // wrong, and counts connections. Other folders' tests rely on its reports.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The TCP connection against real loopback sockets: connect (refused, timed
 // out, pumped, quick), line and exact-length reads, reading until close,
 // read time-outs with their pumping slices, sending, and the socket failure

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers shared by the transport tests: a pump that records when it ran, a
 // listener that never completes a connect, and a port nobody listens on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile-file layer that settings.dat, dbconfig.dat and the update
 // descriptor are read and written through.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference script against the protocol, byte for byte: each request is
 // posted as the client posts it (form-data through TIdHTTP, the fields from
 // the client's own field builders) to the real script on PHP's web server

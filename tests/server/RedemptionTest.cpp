@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Action 7 as a buyer's browser sends it (url-encoded, no "end" field): the
 // buyer is sent on to the coupon's order page or to the invalid page, and
 // every accepted code shows in the log of action 6.

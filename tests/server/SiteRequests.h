@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Requests to the demo site's script: the client's own form-data posts
 // through TIdHTTP, and raw HTTP exchanges for what a browser sends (the

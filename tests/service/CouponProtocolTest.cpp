@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The coupon service protocol: script URL, fields of each action, judgement
 // of replies and decoding of list and record replies.
 

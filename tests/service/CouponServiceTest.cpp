@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service operations against the scripted loopback server: the exact
 // form fields each action sends, the GET before an add, the judgement of
 // each reply, and the substitutes after failures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text splitter every reply decoder uses, and the wire date.
 
 #include "service/SplitByChar.h"

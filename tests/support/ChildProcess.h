@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Programs that a test starts and must never leave behind (database and web
 // servers, a browser). Each child runs in a process group of its own, so a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/DemoSite.h"
 
 #include "tests/support/ChildProcess.h"
@@ -15,10 +16,9 @@ namespace {
 
 const std::vector<std::string> kSbinDirs = {"/usr/sbin", "/usr/local/sbin", "/sbin"};
 
-// The repository's server/ folder, found from this source file's place.
-std::string ServerSourceDir() {
-    return (fs::path(__FILE__).parent_path().parent_path().parent_path() / "server").string();
-}
+// The repository's server/ folder, as the build was configured (not taken from
+// __FILE__, which a compiler cache or a relative build may shorten).
+std::string ServerSourceDir() { return CORVANTA_SERVER_SOURCE_DIR; }
 
 std::string Program(const std::string& name, const std::string& alternative = {}) {
     std::string path = FindProgram(name, kSbinDirs);

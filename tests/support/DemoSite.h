@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A private coupon site for tests: MariaDB in a fresh data directory on a
 // free loopback port, with a database and a user made for the test, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One demo site for a whole test program: starting MariaDB takes seconds, so
 // a program registers this environment once and its tests share the site,

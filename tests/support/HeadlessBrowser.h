@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A real browser for end-to-end tests: headless Chromium, driven through its
 // DevTools protocol over the pipe that --remote-debugging-pipe opens (JSON

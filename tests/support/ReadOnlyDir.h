@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Makes a directory read-only for the calling thread while the object lives.
 // Tests run as root on CI, and root writes anywhere: so besides removing the

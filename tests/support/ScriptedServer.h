@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A scripted HTTP server on loopback for testing clients against real sockets.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Building scripted-server exchanges for the coupon service: the request the
 // client must send for an action (checked field by field in the form-data

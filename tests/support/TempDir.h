@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fresh directory under the system's temporary directory, removed with
 // everything in it when the object goes away. Tests use it as the

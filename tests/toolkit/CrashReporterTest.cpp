@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Failures that leave a handler reach the crash reporter, which shows them
 // and lets the program go on.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The date edit: whole-text typing, the last valid date kept, every change
 // reported, and the drop-down calendar.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one message dialog: buttons, results, keys, and closing it otherwise.
 
 #include "tests/support/gui/WidgetTest.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built-in skin and replacement skins.
 
 #include "tests/support/TempDir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DownloadFile: one address into one local file over a real loopback
 // connection. A success stores exactly the body; every failure leaves no
 // file of that name, also when one was there before.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The update check on the real main window, silently from the start-up tick
 // and in full on "Check Updates", against an update site played by the
 // scripted loopback server and a stand-in updater in the temporary

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers shared by the update tests: the update descriptor as the update
 // site serves it, and a stand-in updater that writes down its arguments.

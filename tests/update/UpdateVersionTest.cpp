@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Version numbers: the descriptor's text converted with the locale's decimal
 // separator and rounded to a single, this client's own number, and the
 // version word handed to the updater.

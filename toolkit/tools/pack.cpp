@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time tool: compresses a file the way the toolkit stores skins and
 // the crash reporter's settings (qCompress), so the resources carry exactly
 // the kind of data that dbskin.dat holds.

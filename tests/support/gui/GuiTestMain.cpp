@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Main of every widget-test program: the real application object (with the
 // crash reporter) on the offscreen platform, a fixed locale, then the tests.
 

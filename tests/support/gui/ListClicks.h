@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Real clicks on the rows of an item view: on a row's check box, and on a
 // cell to select its row.

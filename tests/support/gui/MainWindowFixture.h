@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A test fixture with the real main window, built in a temporary directory
 // that plays the executable directory. Files the window should find at

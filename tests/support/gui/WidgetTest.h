@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for tests that drive real windows: wait for a condition with a
 // bound, answer the next modal dialog from a queued callback, find and click
