@@ -95,6 +95,7 @@ protected:
 
 private:
     void BuildLayout();
+    void AddShortcuts();
     void FormCreate();
     void FormShow();
     void FormResize();

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/DialogLayout.h"
 
+#include "toolkit/WindowPlacement.h"
+
 #include <QDialog>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QScreen>
 
 namespace {
 
@@ -20,14 +20,8 @@ public:
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
             static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier)
             return true;
-        if (event->type() == QEvent::Show) {
-            auto* w = static_cast<QWidget*>(watched);
-            if (QScreen* screen = QGuiApplication::primaryScreen()) {
-                QRect r = w->frameGeometry();
-                r.moveCenter(screen->availableGeometry().center());
-                w->move(r.topLeft());
-            }
-        }
+        if (event->type() == QEvent::Show)
+            CentreOnScreen(static_cast<QWidget*>(watched));
         return false;
     }
 };
@@ -42,6 +36,15 @@ void SetDialogFlags(QDialog* dialog, bool minimise) {
     dialog->setWindowFlags(flags);
     dialog->setModal(true);
     dialog->installEventFilter(new DialogBehaviour(dialog));
+}
+
+void SetTabOrder(std::initializer_list<QWidget*> controls) {
+    QWidget* previous = nullptr;
+    for (QWidget* control : controls) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
 }
 
 QHBoxLayout* CentredButtonRow(std::initializer_list<QWidget*> buttons) {

@@ -11,5 +11,8 @@ class QWidget;
 
 void SetDialogFlags(QDialog* dialog, bool minimise = false);
 
+// Tab moves through the controls in this order.
+void SetTabOrder(std::initializer_list<QWidget*> controls);
+
 // A row of buttons side by side, centred.
 QHBoxLayout* CentredButtonRow(std::initializer_list<QWidget*> buttons);

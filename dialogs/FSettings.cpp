@@ -87,6 +87,10 @@ TfrmSettings::TfrmSettings(TServerSettings& settings, QWidget* parent)
     layout->addStretch(1);
     layout->addLayout(CentredButtonRow({btnOk, btnCancel}));
     setFixedSize(409, 217);
+
+    // Return in any field confirms, as the default button of a dialog does.
+    btnOk->AddShortcut({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    edtSite->setFocus();
 }
 
 void TfrmSettings::Fill(const TServerSettings& v) {

@@ -117,6 +117,11 @@ TfrmStats::TfrmStats(TCouponService& service, QWidget* parent) : QDialog(parent)
     for (TbsSkinDateEdit* e : {edtDateFixed, edtDateIni, edtDateEnd})
         e->SetStartDate(QDate::currentDate());
     connect(btnShow, &QPushButton::clicked, this, &TfrmStats::btnShowClick);
+    btnShow->AddShortcut({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    // Reading order, group by group, then the list; the code list first.
+    SetTabOrder({rbtCodeSel, cbxCodes, rbtCodeType, edtCode, rbtCodeAll, rbtDateSel, edtDateFixed, rbtDateRange,
+                 edtDateIni, edtDateEnd, rbtDateAll, lvwItems});
+    cbxCodes->setFocus();
     connect(btnOk, &QPushButton::clicked, this, &TfrmStats::btnOkClick);
     connect(cbxCodes, &QComboBox::activated, this, [this] { rbtCodeSel->setChecked(true); });
     connect(edtCode, &QLineEdit::textChanged, this, [this] { rbtCodeType->setChecked(true); });

@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 TbsSkinDateEdit::TbsSkinDateEdit(QWidget* parent) : QWidget(parent) {
     // The locale's short format, with four-digit years so no century is guessed.
@@ -34,6 +35,15 @@ TbsSkinDateEdit::TbsSkinDateEdit(QWidget* parent) : QWidget(parent) {
     calendar_ = new QCalendarWidget(popup_);
     calendar_->setFirstDayOfWeek(Qt::Sunday);
     calendar_->setGridVisible(true);
+    // The month arrows are characters in the skin's colours, not the
+    // platform's coloured arrow pictures.
+    const std::pair<const char*, QChar> arrows[] = {{"qt_calendar_prevmonth", QChar(0x25C0)},
+                                                    {"qt_calendar_nextmonth", QChar(0x25B6)}};
+    for (auto [name, arrow] : arrows)
+        if (auto* button = calendar_->findChild<QToolButton*>(QLatin1String(name))) {
+            button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+            button->setText(arrow);
+        }
     auto* popupLayout = new QVBoxLayout(popup_);
     popupLayout->setContentsMargins(1, 1, 1, 1);
     popupLayout->addWidget(calendar_);

@@ -3,9 +3,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <gtest/gtest.h>
 #include <memory>
 
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
@@ -61,6 +63,14 @@ MessageAnswer::MessageAnswer(const std::string& buttonCaption)
           *seen = ReadMessage(w);
           if (QPushButton* b = FindButton(w, caption))
               Click(b);
+      }) {}
+
+MessageAnswer::MessageAnswer(Qt::Key key)
+    : seen_(std::make_shared<SeenMessage>()),
+      action_("msgMainForm", [seen = seen_, key](QWidget* w) {
+          *seen = ReadMessage(w);
+          if (WaitForActive(w))
+              QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, key);
       }) {}
 
 SeenMessage ReadMessage(QWidget* w) {
@@ -126,3 +136,55 @@ QPushButton* FindButton(QWidget* root, const QString& caption) {
 }
 
 void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+
+namespace {
+// The platform of the tests has no window manager: when a window closes,
+// nothing activates the one beneath. This does, as a window manager would:
+// the modal window on top, else the window that is still on show.
+void ActivateAsAWindowManagerWould() {
+    if (QApplication::activeWindow())
+        return;
+    QWidget* next = QApplication::activeModalWidget();
+    if (!next)
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && (w->windowType() == Qt::Window || w->windowType() == Qt::Dialog))
+                next = w;
+    if (!next)
+        return;
+    next->activateWindow();
+    EXPECT_TRUE(WaitForActive(next));
+}
+
+QWidget* KeyboardTarget() {
+    ActivateAsAWindowManagerWould();
+    QWidget* target = QApplication::focusWidget();
+    if (!target)
+        target = QApplication::activeWindow();
+    EXPECT_NE(target, nullptr) << "no window is active to take the keys";
+    return target;
+}
+} // namespace
+
+bool WaitForActive(QWidget* window) {
+    return WaitFor([window] { return QApplication::activeWindow() == window->window(); });
+}
+
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    if (QWidget* target = KeyboardTarget())
+        QTest::keyClick(target, key, modifiers);
+}
+
+void Type(const QString& text) {
+    if (QWidget* target = KeyboardTarget())
+        QTest::keyClicks(target, text);
+}
+
+MousePressCounter::MousePressCounter() { qApp->installEventFilter(this); }
+
+MousePressCounter::~MousePressCounter() { qApp->removeEventFilter(this); }
+
+bool MousePressCounter::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+        ++count_;
+    return false;
+}

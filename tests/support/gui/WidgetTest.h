@@ -53,6 +53,9 @@ SeenMessage ReadMessage(QWidget* dialog);
 class MessageAnswer {
 public:
     explicit MessageAnswer(const std::string& buttonCaption);
+    // Answers with a key instead (Qt::Key_Return, Qt::Key_Escape), once the
+    // dialog is the active window.
+    explicit MessageAnswer(Qt::Key key);
     const SeenMessage& Seen() const { return *seen_; }
 
 private:
@@ -94,6 +97,30 @@ private:
 
 QPushButton* FindButton(QWidget* root, const QString& caption);
 void Click(QWidget* widget);
+
+// Waits until the window is the active one, the one keys go to. (A window
+// on show counts as active for Qt while the one it belongs to is, before
+// its own activation has come through.)
+bool WaitForActive(QWidget* window);
+
+// Presses and releases the keys the way the keyboard does: at the widget
+// that has the keyboard focus (the active window when none has), through
+// the shortcuts first. Fails when no window is active.
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// Types the text at the focus, key by key.
+void Type(const QString& text);
+
+// Counts the mouse presses anywhere in the application while it lives.
+class MousePressCounter : public QObject {
+public:
+    MousePressCounter();
+    ~MousePressCounter() override;
+    int Count() const { return count_; }
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int count_ = 0;
+};
 
 template <class T>
 T* Child(QWidget* root, const char* name) {
