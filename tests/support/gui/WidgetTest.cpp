@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -177,6 +178,55 @@ void Press(Qt::Key key, Qt::KeyboardModifiers modifiers) {
 void Type(const QString& text) {
     if (QWidget* target = KeyboardTarget())
         QTest::keyClicks(target, text);
+}
+
+std::vector<QWidget*> TabRound(int bound) {
+    std::vector<QWidget*> stops;
+    QWidget* start = QApplication::focusWidget();
+    if (!start)
+        return stops;
+    stops.push_back(start);
+    for (int i = 0; i < bound; ++i) {
+        Press(Qt::Key_Tab);
+        if (QApplication::focusWidget() == start)
+            break;
+        stops.push_back(QApplication::focusWidget());
+    }
+    return stops;
+}
+
+namespace {
+std::string Describe(QWidget* w) {
+    if (!w)
+        return "nothing";
+    return std::string(w->metaObject()->className()) + " \"" +
+           (w->objectName().isEmpty() ? w->accessibleName() : w->objectName()).toStdString() + "\"";
+}
+} // namespace
+
+std::string ReadingOrderFaults(const std::vector<QWidget*>& stops, const std::vector<QWidget*>& readingOrder,
+                               const std::vector<QWidget*>& required) {
+    std::string faults;
+    auto place = [&](QWidget* w) {
+        auto it = std::find(readingOrder.begin(), readingOrder.end(), w);
+        return it == readingOrder.end() ? -1 : int(it - readingOrder.begin());
+    };
+    for (std::size_t i = 0; i < stops.size(); ++i) {
+        if (place(stops[i]) < 0)
+            faults += "Tab stops at " + Describe(stops[i]) + "; ";
+        else if (i > 0 && place(stops[i]) < place(stops[i - 1]) && place(stops[i]) != 0)
+            faults += Describe(stops[i]) + " comes after " + Describe(stops[i - 1]) + "; ";
+    }
+    // One wrap at most: from the last control back to the first.
+    int wraps = 0;
+    for (std::size_t i = 1; i < stops.size(); ++i)
+        wraps += place(stops[i]) < place(stops[i - 1]);
+    if (wraps > 1)
+        faults += "Tab goes round more than once; ";
+    for (QWidget* w : required)
+        if (std::find(stops.begin(), stops.end(), w) == stops.end())
+            faults += "Tab never reaches " + Describe(w) + "; ";
+    return faults;
 }
 
 MousePressCounter::MousePressCounter() { qApp->installEventFilter(this); }

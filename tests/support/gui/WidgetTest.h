@@ -110,6 +110,14 @@ void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 // Types the text at the focus, key by key.
 void Type(const QString& text);
 
+// Presses Tab until the focus is back where it started (at most bound
+// presses) and returns where it stopped, from the start on.
+std::vector<QWidget*> TabRound(int bound = 40);
+// Empty when the stops of a Tab round follow the reading order and reach
+// every one of the required controls; else what is wrong.
+std::string ReadingOrderFaults(const std::vector<QWidget*>& stops, const std::vector<QWidget*>& readingOrder,
+                               const std::vector<QWidget*>& required);
+
 // Counts the mouse presses anywhere in the application while it lives.
 class MousePressCounter : public QObject {
 public:
