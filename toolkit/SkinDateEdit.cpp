@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QLocale>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -56,6 +57,13 @@ TbsSkinDateEdit::TbsSkinDateEdit(QWidget* parent) : QWidget(parent) {
             edit_->setText(shown);
     });
     connect(drop_, &QToolButton::clicked, this, &TbsSkinDateEdit::ShowCalendar);
+    // From the keyboard as in other date fields: Alt+Down or F4 opens the
+    // calendar; there the arrows move, Return takes the day, Escape closes.
+    auto* open = new QShortcut(edit_);
+    open->setKeys({QKeySequence(Qt::ALT | Qt::Key_Down), QKeySequence(Qt::Key_F4)});
+    open->setContext(Qt::WidgetShortcut);
+    connect(open, &QShortcut::activated, this, &TbsSkinDateEdit::ShowCalendar);
+    drop_->setToolTip(QStringLiteral("Calendar (Alt+Down)"));
     connect(calendar_, &QCalendarWidget::clicked, this, [this](const QDate& d) {
         popup_->hide();
         setDate(d);
