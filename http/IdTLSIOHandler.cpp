@@ -9,6 +9,7 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <sys/socket.h>
 
@@ -16,7 +17,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -93,6 +96,66 @@ std::string LastReason() {
     return reason ? reason : "unknown error";
 }
 
+// The last session of each site ("host:port"), as browsers keep them: the
+// next connection to the same site resumes it and is spared the full
+// handshake. A session is only ever made by a handshake that verified the
+// site, and only offered to the same host name and port again.
+class SessionCache {
+public:
+    static SessionCache& Instance() {
+        static SessionCache cache;
+        return cache;
+    }
+    // Takes over the reference to session.
+    void Keep(const std::string& site, SSL_SESSION* session) {
+        std::lock_guard lock(mutex_);
+        SSL_SESSION*& slot = sessions_[site];
+        if (slot)
+            SSL_SESSION_free(slot);
+        slot = session;
+    }
+    void Offer(const std::string& site, SSL* ssl) {
+        std::lock_guard lock(mutex_);
+        auto found = sessions_.find(site);
+        if (found != sessions_.end())
+            SSL_set_session(ssl, found->second);
+    }
+    void Forget(const std::string& site) {
+        std::lock_guard lock(mutex_);
+        auto found = sessions_.find(site);
+        if (found != sessions_.end()) {
+            SSL_SESSION_free(found->second);
+            sessions_.erase(found);
+        }
+    }
+
+private:
+    ~SessionCache() {
+        for (auto& entry : sessions_)
+            SSL_SESSION_free(entry.second);
+    }
+    std::mutex mutex_;
+    std::map<std::string, SSL_SESSION*> sessions_;
+};
+
+int SiteIndex() {
+    static const int index = SSL_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
+}
+
+// The site a session belongs to travels with its SSL object.
+const std::string* SiteOf(SSL* ssl) {
+    return static_cast<const std::string*>(SSL_get_ex_data(ssl, SiteIndex()));
+}
+
+int KeepSession(SSL* ssl, SSL_SESSION* session) {
+    const std::string* site = SiteOf(ssl);
+    if (!site || !SSL_SESSION_is_resumable(session))
+        return 0;
+    SessionCache::Instance().Keep(*site, session);
+    return 1;
+}
+
 struct ContextDeleter {
     void operator()(SSL_CTX* context) const { SSL_CTX_free(context); }
 };
@@ -110,6 +173,8 @@ SSL_CTX* ClientContext() {
         // the HTTP framing tells whether a body is whole.
         SSL_CTX_set_options(made.get(), SSL_OP_IGNORE_UNEXPECTED_EOF | SSL_OP_NO_RENEGOTIATION);
         SSL_CTX_set_mode(made.get(), SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+        SSL_CTX_set_session_cache_mode(made.get(), SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
+        SSL_CTX_sess_set_new_cb(made.get(), KeepSession);
         return made;
     }();
     return context.get();
@@ -144,6 +209,9 @@ void TIdTLSIOHandler::Close() {
 }
 
 void TIdTLSIOHandler::Fail(const std::string& message) {
+    // A site that refused (or was refused) starts afresh next time.
+    if (!site_.empty())
+        SessionCache::Instance().Forget(site_);
     established_ = false;
     Close();
     throw EIdTLSError(message);
@@ -176,6 +244,13 @@ void TIdTLSIOHandler::Begin(const std::string& host) {
     }
     if (!named)
         Fail("TLS handshake failed: " + LastReason());
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    site_ = host;
+    if (::getpeername(Handle(), reinterpret_cast<sockaddr*>(&peer), &length) == 0)
+        site_ += ":" + std::to_string(ntohs(peer.sin_port));
+    SSL_set_ex_data(ssl_, SiteIndex(), &site_);
+    SessionCache::Instance().Offer(site_, ssl_);
     SSL_set_connect_state(ssl_);
 }
 

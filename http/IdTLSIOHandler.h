@@ -42,4 +42,6 @@ private:
 
     SSL* ssl_ = nullptr;
     bool established_ = false;
+    // "host:port", under which the session is kept for resumption.
+    std::string site_;
 };

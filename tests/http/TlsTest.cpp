@@ -132,6 +132,20 @@ TEST(Https, LargeBodiesTravelWholeBothWays) {
     EXPECT_TRUE(site.server.WaitDone());
 }
 
+TEST(Https, TheNextConnectionToTheSameSiteResumesTheSession) {
+    Site site;
+    for (int i = 0; i < 3; ++i)
+        site.Add({Expect::Any(), Ok("OK", "Connection: close\r\n")});
+    SecureClient c;
+    EXPECT_EQ(PostForm(c.http, site.front.Url("/a.php")), "OK");
+    EXPECT_EQ(PostForm(c.http, site.front.Url("/a.php")), "OK");
+    // Another host name is another site, even on the same address and port.
+    EXPECT_EQ(PostForm(c.http, "https://localhost:" + std::to_string(site.front.Port()) + "/a.php"), "OK");
+    EXPECT_TRUE(site.server.WaitDone());
+    EXPECT_EQ(site.front.Handshakes(), 3);
+    EXPECT_EQ(site.front.Resumed(), 1);
+}
+
 struct CloseCase {
     const char* name;
     bool closeNotify;

@@ -49,6 +49,7 @@ struct TlsFront::State {
     mutable std::mutex mutex;
     int accepted = 0;
     int handshakes = 0;
+    int resumed = 0;
     std::vector<std::string> names;
     std::vector<std::string> failures;
     std::vector<std::thread> relays;
@@ -121,6 +122,11 @@ int TlsFront::Accepted() const {
 int TlsFront::Handshakes() const {
     std::lock_guard lock(state_->mutex);
     return state_->handshakes;
+}
+
+int TlsFront::Resumed() const {
+    std::lock_guard lock(state_->mutex);
+    return state_->resumed;
 }
 
 std::vector<std::string> TlsFront::ServerNames() const {
@@ -205,6 +211,7 @@ void TlsFront::State::Relay(int fd) {
     {
         std::lock_guard lock(mutex);
         ++handshakes;
+        resumed += SSL_session_reused(ssl) ? 1 : 0;
         const char* name = SSL_get_servername(ssl, TLSEXT_NAMETYPE_host_name);
         names.push_back(name ? name : "");
     }

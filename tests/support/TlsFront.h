@@ -47,6 +47,8 @@ public:
     // TCP connections accepted and handshakes completed so far.
     int Accepted() const;
     int Handshakes() const;
+    // Handshakes that resumed an earlier session instead of a full one.
+    int Resumed() const;
     // The server name (SNI) each completed handshake carried, "" for none.
     std::vector<std::string> ServerNames() const;
     // Why handshakes failed on the front's side.
