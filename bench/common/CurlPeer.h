@@ -4,6 +4,7 @@
 // both sides post, and the rounds that alternate between the two sides so
 // that a burst of load from elsewhere on the machine hits both alike.
 
+#include "http/IdHTTP.h"
 #include "http/IdMultiPartFormDataStream.h"
 
 #include <chrono>
@@ -30,6 +31,10 @@ std::string BodyBytes(TIdMultiPartFormDataStream& body);
 // added to every request (say, "cacert = ...").
 std::string PostConfig(int count, const std::string& url, const std::string& bodyFile, const std::string& contentType,
                        const std::vector<std::string>& extra = {});
+
+// Posts an action body to url count times with http, each answered "OK";
+// adds each request's time to each and returns the whole time in seconds.
+double PostAll(TIdHTTP& http, const std::string& url, int count, std::vector<double>& each);
 
 double Median(std::vector<double> values);
 double Best(const std::vector<double>& values);

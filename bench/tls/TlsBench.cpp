@@ -59,16 +59,7 @@ int main(int argc, char** argv) {
     http.SetReadTimeout(60000);
     http.SetAllowHttps(true);
     std::vector<double> each;
-    auto ours = [&] {
-        const auto start = Clock::now();
-        for (int i = 0; i < requests; ++i) {
-            const auto one = Clock::now();
-            auto action = ActionBody();
-            Check(http.PostForm(url, *action) == "OK", "our POST did not get OK");
-            each.push_back(SecondsSince(one));
-        }
-        return SecondsSince(start);
-    };
+    auto ours = [&] { return PostAll(http, url, requests, each); };
     std::vector<double> oursTimes, curlTimes, plainCurlTimes;
     for (int round = 0; round < rounds; ++round) {
         oursTimes.push_back(ours());

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/TlsFront.h"
 
+#include "tests/support/Loopback.h"
+
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 
@@ -20,14 +22,6 @@
 #include <thread>
 
 namespace {
-
-sockaddr_in Loopback(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(std::uint16_t(port));
-    return address;
-}
 
 std::string LastReason() {
     const unsigned long code = ERR_peek_last_error();
@@ -83,7 +77,7 @@ TlsFront::TlsFront(int backendPort, Options options) : state_(std::make_unique<S
     if (::pipe2(s.stop, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::runtime_error("TlsFront: pipe failed");
     s.listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = Loopback(0);
+    sockaddr_in address = LoopbackAddress(0);
     socklen_t length = sizeof address;
     if (s.listener < 0 || ::bind(s.listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(s.listener, 64) != 0 ||
@@ -217,7 +211,7 @@ void TlsFront::State::Relay(int fd) {
     }
 
     backend = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in address = Loopback(backendPort);
+    const sockaddr_in address = LoopbackAddress(backendPort);
     if (backend < 0 || ::connect(backend, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
         finish();
         return;
