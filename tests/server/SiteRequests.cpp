@@ -131,9 +131,16 @@ int CouponCount() {
     return std::stoi(OneValue("SELECT COUNT(*) FROM " + site->Database() + ".couponsactions_coupons"));
 }
 
+DemoSiteOptions ServerTestSite() {
+    DemoSiteOptions options;
+    options.stacks = {WebStack::Apache, WebStack::PhpBuiltIn};
+    return options;
+}
+
 void FreshSiteTest::SetUp() {
     REQUIRE_DEMO_SITE();
     site = DemoSiteEnvironment::Site();
+    site->Use(stack);
     site->RemoveFile("coupaccess.php");
     site->InstallSettings(kInvalidPage);
     ASSERT_EQ(PostFields(CheckServerFields()).body, "OK");

@@ -14,12 +14,18 @@
 inline constexpr char kInvalidPage[] = "http://shop.example/invalid-code.html";
 
 // Each test starts on the shared demo site with its settings in place, no
-// access list, and empty tables (made by the first request if missing).
+// access list, and empty tables (made by the first request if missing),
+// talking to the site's web server of the given stack.
 class FreshSiteTest : public ::testing::Test {
 protected:
     void SetUp() override;
     DemoSite* site = nullptr;
+    WebStack stack = WebStack::Apache;
 };
+
+// The test site of the server tests: the script under Apache, and under
+// PHP's built-in web server, which the demo site of scripts/run uses.
+DemoSiteOptions ServerTestSite();
 
 struct SiteReply {
     int status = 0;
