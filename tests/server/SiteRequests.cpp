@@ -36,12 +36,21 @@ SiteReply GetScript() {
     }
 }
 
-RawReply RawRequest(const std::string& method, const std::string& contentType, const std::string& body) {
-    const std::string& site = DemoSiteEnvironment::Site()->SiteURL();
-    int port = std::stoi(site.substr(site.rfind(':') + 1));
+RawReply RawRequest(const std::string& method, const std::string& contentType, const std::string& body,
+                    const std::string& fromAddress) {
+    const int port = DemoSiteEnvironment::Site()->WebPort();
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     timeval bound{60, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
+    if (!fromAddress.empty()) {
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        if (inet_pton(AF_INET, fromAddress.c_str(), &from.sin_addr) != 1 ||
+            bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
+            close(fd);
+            throw std::runtime_error("cannot send from " + fromAddress);
+        }
+    }
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -106,29 +115,27 @@ std::string FormEncode(const std::string& value) {
     return out;
 }
 
-RawReply BuyerPost(const TFormFields& fields) {
+RawReply BuyerPost(const TFormFields& fields, const std::string& fromAddress) {
     std::string body;
     for (const auto& [name, value] : fields)
         body += (body.empty() ? "" : "&") + FormEncode(name) + "=" + FormEncode(value);
-    return RawRequest("POST", "application/x-www-form-urlencoded", body);
+    return RawRequest("POST", "application/x-www-form-urlencoded", body, fromAddress);
 }
 
-namespace {
-std::string OneValue(const std::string& query) {
+std::string SqlValue(const std::string& query) {
     std::string text = DemoSiteEnvironment::Site()->Sql(query);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
     return text;
 }
-} // namespace
 
-std::string DbToday() { return OneValue("SELECT DATE_FORMAT(CURDATE(), '%Y-%c-%e')"); }
+std::string DbToday() { return SqlValue("SELECT DATE_FORMAT(CURDATE(), '%Y-%c-%e')"); }
 
-std::string DbYesterday() { return OneValue("SELECT DATE_FORMAT(CURDATE() - INTERVAL 1 DAY, '%Y-%c-%e')"); }
+std::string DbYesterday() { return SqlValue("SELECT DATE_FORMAT(CURDATE() - INTERVAL 1 DAY, '%Y-%c-%e')"); }
 
 int CouponCount() {
     DemoSite* site = DemoSiteEnvironment::Site();
-    return std::stoi(OneValue("SELECT COUNT(*) FROM " + site->Database() + ".couponsactions_coupons"));
+    return std::stoi(SqlValue("SELECT COUNT(*) FROM " + site->Database() + ".couponsactions_coupons"));
 }
 
 DemoSiteOptions ServerTestSite() {

@@ -43,13 +43,19 @@ struct RawReply {
     std::string body;
 };
 
-// One HTTP/1.0 request on a fresh loopback connection, read to the end.
-RawReply RawRequest(const std::string& method, const std::string& contentType, const std::string& body);
+// One HTTP/1.0 request on a fresh loopback connection, read to the end;
+// from the given loopback address (127.x.y.z) when one is named, so the
+// script sees each of several buyers at an address of its own.
+RawReply RawRequest(const std::string& method, const std::string& contentType, const std::string& body,
+                    const std::string& fromAddress = {});
 // A buyer's form post: the fields url-encoded, in order.
-RawReply BuyerPost(const TFormFields& fields);
+RawReply BuyerPost(const TFormFields& fields, const std::string& fromAddress = {});
 
 // application/x-www-form-urlencoded encoding of one value, as browsers do it.
 std::string FormEncode(const std::string& value);
+
+// What a query of one value gives, without the line break.
+std::string SqlValue(const std::string& query);
 
 // The database's today and yesterday, "yyyy-m-d": the script judges
 // validity by the database's clock.
