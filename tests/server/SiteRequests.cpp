@@ -37,18 +37,20 @@ SiteReply GetScript() {
 }
 
 RawReply RawRequest(const std::string& method, const std::string& contentType, const std::string& body,
-                    const std::string& fromAddress) {
+                    const RawOptions& options) {
     const int port = DemoSiteEnvironment::Site()->WebPort();
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     timeval bound{60, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
-    if (!fromAddress.empty()) {
+    if (options.receiveBuffer > 0)
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &options.receiveBuffer, sizeof options.receiveBuffer);
+    if (!options.fromAddress.empty()) {
         sockaddr_in from{};
         from.sin_family = AF_INET;
-        if (inet_pton(AF_INET, fromAddress.c_str(), &from.sin_addr) != 1 ||
+        if (inet_pton(AF_INET, options.fromAddress.c_str(), &from.sin_addr) != 1 ||
             bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
             close(fd);
-            throw std::runtime_error("cannot send from " + fromAddress);
+            throw std::runtime_error("cannot send from " + options.fromAddress);
         }
     }
     sockaddr_in addr{};
@@ -74,8 +76,17 @@ RawReply RawRequest(const std::string& method, const std::string& contentType, c
     std::string response;
     char buf[8192];
     ssize_t n;
-    while ((n = recv(fd, buf, sizeof buf, 0)) > 0)
+    bool bodyStarted = false;
+    while ((n = recv(fd, buf, sizeof buf, 0)) > 0) {
         response.append(buf, static_cast<std::size_t>(n));
+        if (options.onFirstBody && !bodyStarted) {
+            std::size_t head = response.find("\r\n\r\n");
+            if (head != std::string::npos && response.size() > head + 4) {
+                bodyStarted = true;
+                options.onFirstBody();
+            }
+        }
+    }
     close(fd);
 
     RawReply reply;
@@ -119,7 +130,9 @@ RawReply BuyerPost(const TFormFields& fields, const std::string& fromAddress) {
     std::string body;
     for (const auto& [name, value] : fields)
         body += (body.empty() ? "" : "&") + FormEncode(name) + "=" + FormEncode(value);
-    return RawRequest("POST", "application/x-www-form-urlencoded", body, fromAddress);
+    RawOptions options;
+    options.fromAddress = fromAddress;
+    return RawRequest("POST", "application/x-www-form-urlencoded", body, options);
 }
 
 std::string SqlValue(const std::string& query) {

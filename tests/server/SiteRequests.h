@@ -8,6 +8,7 @@
 #include "service/CouponProtocol.h"
 #include "tests/support/DemoSiteEnvironment.h"
 
+#include <functional>
 #include <string>
 
 // The invalid page the tests' site settings name.
@@ -43,11 +44,20 @@ struct RawReply {
     std::string body;
 };
 
-// One HTTP/1.0 request on a fresh loopback connection, read to the end;
-// from the given loopback address (127.x.y.z) when one is named, so the
-// script sees each of several buyers at an address of its own.
+struct RawOptions {
+    // A loopback address (127.x.y.z) to send from, so the script sees each
+    // of several buyers at an address of its own.
+    std::string fromAddress;
+    // A small receive buffer holds the server back as soon as this side
+    // stops reading.
+    int receiveBuffer = 0;
+    // Called once the first bytes of the body are in; reading waits for it.
+    std::function<void()> onFirstBody;
+};
+
+// One HTTP/1.0 request on a fresh loopback connection, read to the end.
 RawReply RawRequest(const std::string& method, const std::string& contentType, const std::string& body,
-                    const std::string& fromAddress = {});
+                    const RawOptions& options = {});
 // A buyer's form post: the fields url-encoded, in order.
 RawReply BuyerPost(const TFormFields& fields, const std::string& fromAddress = {});
 
