@@ -5,13 +5,7 @@
 #include "http/IdHTTP.h"
 #include "http/IdMultiPartFormDataStream.h"
 #include "tests/support/DemoSiteEnvironment.h"
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <stdexcept>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
+#include "tests/support/LoopbackExchange.h"
 
 SiteReply PostFields(const TFormFields& fields) {
     TIdHTTP http;
@@ -39,55 +33,25 @@ SiteReply GetScript() {
 RawReply RawRequest(const std::string& method, const std::string& contentType, const std::string& body,
                     const RawOptions& options) {
     const int port = DemoSiteEnvironment::Site()->WebPort();
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    timeval bound{60, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
-    if (options.receiveBuffer > 0)
-        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &options.receiveBuffer, sizeof options.receiveBuffer);
-    if (!options.fromAddress.empty()) {
-        sockaddr_in from{};
-        from.sin_family = AF_INET;
-        if (inet_pton(AF_INET, options.fromAddress.c_str(), &from.sin_addr) != 1 ||
-            bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
-            close(fd);
-            throw std::runtime_error("cannot send from " + options.fromAddress);
-        }
-    }
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        close(fd);
-        throw std::runtime_error("cannot connect to the demo site");
-    }
     std::string request = method + " /couponsactions.php HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n";
     if (!contentType.empty())
         request += "Content-Type: " + contentType + "\r\n";
     if (method == "POST" || !body.empty())
         request += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     request += "\r\n" + body;
-    for (std::size_t sent = 0; sent < request.size();) {
-        ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            break;
-        sent += static_cast<std::size_t>(n);
-    }
-    std::string response;
-    char buf[8192];
-    ssize_t n;
+    LoopbackOptions exchange;
+    exchange.fromAddress = options.fromAddress;
+    exchange.receiveBuffer = options.receiveBuffer;
     bool bodyStarted = false;
-    while ((n = recv(fd, buf, sizeof buf, 0)) > 0) {
-        response.append(buf, static_cast<std::size_t>(n));
-        if (options.onFirstBody && !bodyStarted) {
-            std::size_t head = response.find("\r\n\r\n");
-            if (head != std::string::npos && response.size() > head + 4) {
+    if (options.onFirstBody)
+        exchange.onReceived = [&](const std::string& received) {
+            std::size_t head = received.find("\r\n\r\n");
+            if (!bodyStarted && head != std::string::npos && received.size() > head + 4) {
                 bodyStarted = true;
                 options.onFirstBody();
             }
-        }
-    }
-    close(fd);
+        };
+    const std::string response = LoopbackExchange(port, request, exchange);
 
     RawReply reply;
     std::size_t headEnd = response.find("\r\n\r\n");

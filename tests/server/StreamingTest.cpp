@@ -4,6 +4,7 @@
 // block has gone out ends the reply without its final "^OK".
 
 #include "tests/server/SiteRequests.h"
+#include "tests/support/LoopbackExchange.h"
 #include "tests/support/SiteData.h"
 
 #include <gtest/gtest.h>
@@ -46,14 +47,6 @@ TEST_P(Streaming, ListsAndLogsOfManyBlocksComeBackWhole) {
     EXPECT_EQ(list.rows.size(), static_cast<std::size_t>(kCoupons));
 }
 
-// The fields as a form-data body of the client's layout.
-std::string FormData(const TFormFields& fields, const std::string& boundary) {
-    std::string body;
-    for (const auto& [name, value] : fields)
-        body += "--" + boundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n";
-    return body + "--" + boundary + "--\r\n";
-}
-
 using StreamCut = FreshSiteTest;
 
 TEST_F(StreamCut, AFailureInTheMiddleOfTheLogEndsTheReplyWithoutItsFinalOK) {
@@ -70,13 +63,13 @@ TEST_F(StreamCut, AFailureInTheMiddleOfTheLogEndsTheReplyWithoutItsFinalOK) {
     options.receiveBuffer = 8192;
     options.onFirstBody = [&] {
         std::string id = SqlValue("SELECT id FROM information_schema.processlist WHERE user = '" + site->DbUser() +
-                                  "' AND command = 'Query' AND info LIKE 'SELECT useid%'");
+                                  "' AND command = 'Query' AND info LIKE '%FROM couponsactions_uses%'");
         if (id.empty())
             return;  // already sent whole
         site->Sql("KILL QUERY " + id);
         cut = id;
     };
-    RawReply reply = RawRequest("POST", "multipart/form-data; boundary=XyZ", FormData(StatisticsFields(), "XyZ"),
+    RawReply reply = RawRequest("POST", "multipart/form-data; boundary=XyZ", FormDataBody(StatisticsFields(), "XyZ"),
                                 options);
     ASSERT_FALSE(cut.empty()) << "the log was sent whole before the query could be failed";
 

@@ -27,10 +27,13 @@ std::string PhpModule() {
     return {};
 }
 
+// "libphp8.2.so" -> "8.2"
+std::string PhpVersion(const std::string& module) { return fs::path(module).stem().string().substr(6); }
+
 // PHP's own production php.ini for the module's version, as Debian installs
 // it for Apache; empty when the file is not there.
 std::string ProductionIni(const std::string& module) {
-    std::string version = fs::path(module).stem().string().substr(6);  // "libphp8.2" -> "8.2"
+    const std::string version = PhpVersion(module);
     for (const std::string& path :
          {"/usr/lib/php/" + version + "/php.ini-production", "/etc/php/" + version + "/apache2/php.ini"}) {
         std::ifstream in(path, std::ios::binary);
@@ -54,10 +57,21 @@ void WriteFile(const std::string& path, const std::string& text) {
 
 std::string ApacheServer::MissingPackages() {
     std::string missing;
+    auto need = [&](const std::string& package) { missing += (missing.empty() ? "" : ", ") + package; };
     if (ApacheProgram().empty() || !fs::exists(std::string(kModules) + "/mod_mpm_prefork.so"))
-        missing = "apache2";
-    if (PhpModule().empty())
-        missing += (missing.empty() ? "" : ", ") + std::string("libapache2-mod-php");
+        need("apache2");
+    const std::string module = PhpModule();
+    if (module.empty()) {
+        need("libapache2-mod-php");
+    } else {
+        // Debian turns mysqli on for each PHP of the machine, Apache's too.
+        bool mysqli = false;
+        std::error_code ignored;
+        for (const auto& entry : fs::directory_iterator("/etc/php/" + PhpVersion(module) + "/apache2/conf.d", ignored))
+            mysqli = mysqli || entry.path().filename().string().find("mysqli") != std::string::npos;
+        if (!mysqli)
+            need("php-mysql (mysqli for Apache's PHP)");
+    }
     return missing;
 }
 

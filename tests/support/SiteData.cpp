@@ -11,33 +11,33 @@ namespace {
 constexpr int kChunk = 250000;
 
 template <typename Statement>
-void InChunks(int count, Statement statement) {
-    for (int first = 1; first <= count; first += kChunk)
-        statement(first, std::min(count, first + kChunk - 1));
+void InChunks(int from, int to, Statement statement) {
+    for (int first = from; first <= to; first += kChunk)
+        statement(first, std::min(to, first + kChunk - 1));
 }
 
 std::string Seq(int first, int last) { return "seq_" + std::to_string(first) + "_to_" + std::to_string(last); }
 
 } // namespace
 
-void FillCoupons(const DemoSite& site, int count) {
-    InChunks(count, [&](int first, int last) {
+void FillCoupons(const DemoSite& site, int last, int first) {
+    InChunks(first, last, [&](int from, int to) {
         site.Sql("INSERT INTO " + site.Database() +
                  ".couponsactions_coupons (coupid, coupcode, coupname, coupexpired, coupexpirtype, coupexpirdays,"
                  " coupexpirdate, couponorderurl, couponcomments, coupcreatedate)"
                  " SELECT seq, CONCAT('C', seq), CONCAT('Coupon number ', seq), seq % 2, '', 0, '2030-01-01', '', '',"
-                 " '2024-01-01' FROM " + Seq(first, last));
+                 " '2024-01-01' FROM " + Seq(from, to));
     });
 }
 
-void FillUses(const DemoSite& site, int count, int coupons) {
+void FillUses(const DemoSite& site, int last, int coupons, int first) {
     const std::string c = std::to_string(coupons);
-    InChunks(count, [&](int first, int last) {
+    InChunks(first, last, [&](int from, int to) {
         site.Sql("INSERT INTO " + site.Database() +
                  ".couponsactions_uses (useid, coupid, coupcode, usedate, computerip)"
                  " SELECT seq, 1 + (seq - 1) % " + c + ", CONCAT('C', 1 + (seq - 1) % " + c +
                  "), '2024-01-01 00:00:00' + INTERVAL seq SECOND,"
-                 " CONCAT('10.', seq DIV 65536 % 256, '.', seq DIV 256 % 256, '.', seq % 256) FROM " + Seq(first, last));
+                 " CONCAT('10.', seq DIV 65536 % 256, '.', seq DIV 256 % 256, '.', seq % 256) FROM " + Seq(from, to));
     });
 }
 

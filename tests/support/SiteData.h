@@ -10,9 +10,9 @@
 
 #include <string>
 
-// Add to the tables that the script made (which should be empty).
-void FillCoupons(const DemoSite& site, int count);
-void FillUses(const DemoSite& site, int count, int coupons);
+// Adds coupons or uses first .. last to the tables that the script made.
+void FillCoupons(const DemoSite& site, int last, int first = 1);
+void FillUses(const DemoSite& site, int last, int coupons, int first = 1);
 
 // The replies of the list (action 5) and the log (action 6) for them.
 std::string ListReply(int coupons);
