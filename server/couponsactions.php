@@ -431,16 +431,6 @@ function coupon_fields(bool $adding): array
 // ---------------------------------------------------------------------------
 // Replies with records
 
-/** Records of double-quoted values, "^" after each, "OK" last. */
-function records_reply(array $records): string
-{
-    $out = '';
-    foreach ($records as $record) {
-        $out .= '"' . implode('","', $record) . '"^';
-    }
-    return $out . 'OK';
-}
-
 // The streamed replies go out in blocks of about this many bytes.
 const STREAM_BLOCK = 65536;
 
@@ -461,9 +451,19 @@ function cut_stream(string $why): void
 }
 
 /**
- * The rows of a query in the reply grammar, read unbuffered and written as
- * they come: the script holds one block of records, never the table. Until
- * the first block is out a failure still gives the usual failure reply.
+ * A column that the database fills with one record of the reply grammar:
+ * the values between double quotes, joined by commas, "^" after.
+ */
+function record_sql(array $columns): string
+{
+    return "CONCAT('\"', " . implode(", '\",\"', ", $columns) . ", '\"^')";
+}
+
+/**
+ * The records of a query whose one column is a record_sql(), read
+ * unbuffered and written as they come: the script holds one block of
+ * records, never the table. Until the first block is out a failure still
+ * gives the usual failure reply.
  */
 function stream_records(mysqli $db, string $sql): void
 {
@@ -471,7 +471,7 @@ function stream_records(mysqli $db, string $sql): void
     $block = '';
     try {
         while (($row = $result->fetch_row()) !== null && $row !== false) {
-            $block .= '"' . implode('","', $row) . '"^';
+            $block .= $row[0];
             if (strlen($block) >= STREAM_BLOCK) {
                 if (!$GLOBALS['streaming']) {
                     send_headers(200);
@@ -622,18 +622,20 @@ function action_delete(mysqli $db): string
 function action_list(mysqli $db): void
 {
     field('end');
-    stream_records($db, 'SELECT coupid, coupcode, coupname, coupexpired FROM ' . COUPONS_TABLE . ' ORDER BY coupid');
+    stream_records($db, 'SELECT ' . record_sql(['coupid', 'coupcode', 'coupname', 'coupexpired']) . ' FROM '
+        . COUPONS_TABLE . ' ORDER BY coupid');
 }
 
 /**
  * The log in the order the uses were logged. By identifier, which is the
  * table's own order: the database streams it as it reads it, where an order
- * by date would first sort the whole log.
+ * by date would first sort the whole log. A DATETIME without fractions
+ * becomes text as "yyyy-mm-dd hh:mm:ss", the layout the client reads.
  */
 function action_statistics(mysqli $db): void
 {
     field('end');
-    stream_records($db, "SELECT useid, coupcode, DATE_FORMAT(usedate, '%Y-%m-%d %H:%i:%s'), computerip FROM "
+    stream_records($db, 'SELECT ' . record_sql(['useid', 'coupcode', 'usedate', 'computerip']) . ' FROM '
         . USES_TABLE . ' ORDER BY useid');
 }
 
@@ -649,9 +651,10 @@ function action_fetch(mysqli $db): string
 {
     $id = identifier(field('coupid'), 'coupid');
     field('end');
-    return records_reply(rows($db, 'SELECT coupid, coupcode, coupname, coupexpired, coupexpirtype,
-        coupexpirdays, DATE_FORMAT(coupexpirdate, ' . WIRE_DATE . '), couponorderurl, couponcomments,
-        DATE_FORMAT(coupcreatedate, ' . WIRE_DATE . ') FROM ' . COUPONS_TABLE . ' WHERE coupid = ?', [$id]));
+    $found = rows($db, 'SELECT ' . record_sql(['coupid', 'coupcode', 'coupname', 'coupexpired', 'coupexpirtype',
+        'coupexpirdays', 'DATE_FORMAT(coupexpirdate, ' . WIRE_DATE . ')', 'couponorderurl', 'couponcomments',
+        'DATE_FORMAT(coupcreatedate, ' . WIRE_DATE . ')']) . ' FROM ' . COUPONS_TABLE . ' WHERE coupid = ?', [$id]);
+    return ($found[0][0] ?? '') . 'OK';
 }
 
 /**
