@@ -13,6 +13,8 @@ CORVANTA_PACKAGES=(
   xvfb xauth x11-utils imagemagick
   curl clang
   php-cli php-mysql mariadb-server mariadb-client chromium
+  # Charts; Debian's qt6-charts-dev lacks its dependency on the OpenGL module.
+  qt6-charts-dev libqt6opengl6-dev python3
 )
 
 corvanta_install_missing() {
