@@ -31,9 +31,5 @@ int TCouponListModel::CompareRows(int a, int b, int column) const {
 }
 
 void TCouponListModel::ReorderRows(const std::vector<int>& order) {
-    std::vector<TCouponRow> sorted;
-    sorted.reserve(rows_.size());
-    for (int i : order)
-        sorted.push_back(std::move(rows_[static_cast<std::size_t>(i)]));
-    rows_.swap(sorted);
+    Permute(rows_, order);
 }

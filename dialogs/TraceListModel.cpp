@@ -69,9 +69,5 @@ int TTraceListModel::CompareRows(int a, int b, int column) const {
 }
 
 void TTraceListModel::ReorderRows(const std::vector<int>& order) {
-    std::vector<std::size_t> sorted;
-    sorted.reserve(rows_.size());
-    for (int i : order)
-        sorted.push_back(rows_[static_cast<std::size_t>(i)]);
-    rows_.swap(sorted);
+    Permute(rows_, order);
 }

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <numeric>
 
-TbsCheckListModel::TbsCheckListModel(QStringList headers, QObject* parent)
-    : QAbstractTableModel(parent), headers_(std::move(headers)) {}
+TbsCheckListModel::TbsCheckListModel(QStringList headers, QObject* parent, bool checkBoxes)
+    : QAbstractTableModel(parent), headers_(std::move(headers)), checkBoxes_(checkBoxes) {}
 
 void TbsCheckListModel::SetAllChecked(bool checked) {
     checked_.assign(checked_.size(), checked);
@@ -24,13 +24,13 @@ QVariant TbsCheckListModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return Text(index.row(), index.column());
-    if (role == Qt::CheckStateRole && index.column() == 0)
+    if (role == Qt::CheckStateRole && index.column() == 0 && checkBoxes_)
         return IsChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
     return {};
 }
 
 bool TbsCheckListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole)
+    if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole || !checkBoxes_)
         return false;
     checked_[static_cast<std::size_t>(index.row())] = value.toInt() == Qt::Checked;
     emit dataChanged(index, index, {Qt::CheckStateRole});
@@ -39,7 +39,7 @@ bool TbsCheckListModel::setData(const QModelIndex& index, const QVariant& value,
 
 Qt::ItemFlags TbsCheckListModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (index.isValid() && index.column() == 0)
+    if (index.isValid() && index.column() == 0 && checkBoxes_)
         f |= Qt::ItemIsUserCheckable;
     return f;
 }

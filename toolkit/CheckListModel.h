@@ -13,7 +13,8 @@
 class TbsCheckListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    TbsCheckListModel(QStringList headers, QObject* parent = nullptr);
+    // Without checkBoxes the rows carry none (a table of figures).
+    TbsCheckListModel(QStringList headers, QObject* parent = nullptr, bool checkBoxes = true);
 
     bool IsChecked(int row) const { return checked_[static_cast<std::size_t>(row)]; }
     void SetAllChecked(bool checked);
@@ -37,11 +38,21 @@ protected:
     // Puts the rows in this order: the row now at i is the one that was at
     // order[i].
     virtual void ReorderRows(const std::vector<int>& order) = 0;
+    // ReorderRows for rows kept in a vector.
+    template <class T>
+    static void Permute(std::vector<T>& rows, const std::vector<int>& order) {
+        std::vector<T> sorted;
+        sorted.reserve(rows.size());
+        for (int i : order)
+            sorted.push_back(std::move(rows[static_cast<std::size_t>(i)]));
+        rows.swap(sorted);
+    }
     // To be called between beginResetModel and endResetModel: every check
     // box of the rows clear.
     void ClearChecks(std::size_t rows) { checked_.assign(rows, false); }
 
 private:
     QStringList headers_;
+    bool checkBoxes_ = true;
     std::vector<bool> checked_;
 };
