@@ -3,6 +3,8 @@
 // quoting only where a field needs it.
 
 #include "service/CsvWriter.h"
+#include "tests/support/CsvReadBack.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +43,27 @@ TEST(CsvWriter, HeaderThenRowsEachEndedByCrLf) {
     csv.AddRow({"Spring, sale", "ABC", "False", "7"});
     csv.AddRow(std::vector<std::string>{"", "", "", ""});
     EXPECT_EQ(csv.Text(), kBom + "Coupon Name,Code,Expired,Id\r\n\"Spring, sale\",ABC,False,7\r\n,,,\r\n");
+}
+
+} // namespace
+
+namespace {
+
+// What a spreadsheet's importer makes of it: Python's csv module reads the
+// same fields back, whatever they hold.
+TEST(CsvWriter, AnotherParserReadsTheFieldsBack) {
+    const std::vector<std::vector<std::string>> rows = {
+        {"Coupon Name", "Code", "Expired", "Id"},
+        {"Spring, sale", "say \"hi\"", "No\xC3\xABl", "7"},
+        {"two\r\nlines", "", "\"", ","},
+    };
+    TCsvWriter csv({rows[0][0], rows[0][1], rows[0][2], rows[0][3]});
+    csv.AddRow(rows[1]);
+    csv.AddRow(rows[2]);
+    TempDir dir;
+    dir.Write("out.csv", csv.Text());
+    std::string error;
+    EXPECT_EQ(ReadCsvWithPython(dir.File("out.csv"), error), rows) << error;
 }
 
 } // namespace
