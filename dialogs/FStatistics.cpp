@@ -136,11 +136,7 @@ TfrmStats::TfrmStats(TCouponService& service, QWidget* parent) : QDialog(parent)
 
 TfrmStats::~TfrmStats() = default;
 
-void TfrmStats::FormCreate() {
-    LoadStatistics();
-    // The traces never change from here on: their codes are numbered once.
-    figures_ = std::make_unique<TUseFigures>(traces_);
-}
+void TfrmStats::FormCreate() { LoadStatistics(); }
 
 void TfrmStats::LoadStatistics() {
     ServiceReply reply = service_.Post(StatisticsFields(), kBadReply);
@@ -219,6 +215,10 @@ QWidget* TfrmStats::BuildFigureTabs() {
 }
 
 void TfrmStats::ShowFigures(const std::vector<std::size_t>& rows) {
+    // The traces no longer change once loaded: their codes are numbered at
+    // the first Show, which keeps that work out of the window's opening.
+    if (!figures_)
+        figures_ = std::make_unique<TUseFigures>(traces_);
     codes_->SetRows(figures_->PerCode(rows));
     std::optional<TDayRange> range;
     if (rbtDateSel->isChecked())
