@@ -49,6 +49,7 @@ TUsesChart::TUsesChart(QWidget* parent) : QChartView(parent) {
     axisX_ = new QCategoryAxis;
     axisX_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     axisX_->setGridLineVisible(false);
+    axisX_->setLabelsAngle(-90);
     axisY_ = new QValueAxis;
     axisY_->setTitleText(QStringLiteral("Uses"));
     axisY_->setLabelFormat(QStringLiteral("%.0f"));
