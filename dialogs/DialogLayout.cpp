@@ -54,6 +54,14 @@ QHBoxLayout* CentredButtonRow(std::initializer_list<QWidget*> buttons) {
     return row;
 }
 
+QHBoxLayout* RightButtonRow(std::initializer_list<QWidget*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QWidget* b : buttons)
+        row->addWidget(b);
+    return row;
+}
+
 QLabel* LabelFor(const char* caption, QWidget* control, QWidget* parent) {
     auto* label = new QLabel(QString::fromLatin1(caption), parent);
     label->setBuddy(control);

@@ -107,16 +107,11 @@ TfrmBulk::TfrmBulk(TCouponService& service, TbsSkinMessage& msg, QWidget* parent
 
     btnOk = Named(new TbsSkinButton(QStringLiteral("Ok")), "btnOk");
     btnCancel = Named(new TbsSkinButton(QStringLiteral("Cancel")), "btnCancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
-
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(general);
-    layout->addWidget(expiry);
+    for (QGroupBox* group : {general, expiry})
+        layout->addWidget(group);
     layout->addWidget(redirect, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(RightButtonRow({btnOk, btnCancel}));
     setFixedSize(510, 470);
 
     connect(btnOk, &QPushButton::clicked, this, &TfrmBulk::btnOkClick);

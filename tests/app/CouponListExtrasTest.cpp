@@ -8,6 +8,7 @@
 #include "platform/Clipboard.h"
 #include "tests/support/CsvReadBack.h"
 #include "tests/support/ServiceScript.h"
+#include "tests/support/gui/FileDialogAnswer.h"
 #include "tests/support/gui/ListClicks.h"
 #include "tests/support/gui/MainWindowFixture.h"
 
@@ -69,17 +70,10 @@ TEST_F(CouponListExtras, CtrlCCopiesTheHighlightedRowsCodeAndNothingWithoutOne) 
 
 TEST_F(CouponListExtras, ExportListWritesEveryRowForAnotherParser) {
     TempDir out;
-    std::string proposed;
-    ModalAction save("dlgSaveCsv", [&](QWidget* w) {
-        auto* name = w->findChild<QLineEdit*>("fileNameEdit");
-        ASSERT_NE(name, nullptr);
-        proposed = name->text().toStdString();
-        name->setText(QString::fromStdString(out.File("list.csv")));
-        QTest::keyClick(name, Qt::Key_Return);
-    });
+    FileDialogAnswer save("dlgSaveCsv", out.File("list.csv"));
     window->CouponListMenu->actExport->trigger();
     ASSERT_TRUE(save.Ran());
-    EXPECT_EQ(proposed, "coupons-" + QDate::currentDate().toString("yyyy-MM-dd").toStdString() + ".csv");
+    EXPECT_EQ(save.Proposed(), "coupons-" + QDate::currentDate().toString("yyyy-MM-dd").toStdString() + ".csv");
     std::string error;
     EXPECT_EQ(ReadCsvWithPython(out.File("list.csv"), error), (std::vector<std::vector<std::string>>{
                                                                    {"Coupon Name", "Code", "Expired", "Id"},

@@ -11,6 +11,7 @@
 #include "dialogs/FBulkProgress.h"
 #include "tests/support/CsvReadBack.h"
 #include "tests/support/ServiceScript.h"
+#include "tests/support/gui/FileDialogAnswer.h"
 #include "tests/support/gui/MainWindowFixture.h"
 #include "toolkit/SkinDateEdit.h"
 
@@ -235,14 +236,7 @@ TEST_F(BulkCoupons, TwentyFiveCouponsEachAsTheEditorAddsOneThenTheListAndTheirCs
         ExpectCoupon(k == 7 ? std::vector<std::string>{"EXIST RECORD", "DON'T EXIST RECORD"}
                             : std::vector<std::string>{"DON'T EXIST RECORD"});
     TempDir out;
-    std::string proposed;
-    ModalAction save("dlgSaveCsv", [&](QWidget* w) {
-        auto* name = w->findChild<QLineEdit*>("fileNameEdit");
-        ASSERT_NE(name, nullptr);
-        proposed = name->text().toStdString();
-        name->setText(QString::fromStdString(out.File("xmas.csv")));
-        QTest::keyClick(name, Qt::Key_Return);
-    });
+    FileDialogAnswer save("dlgSaveCsv", out.File("xmas.csv"));
     MessageLog messages({"OK", "&Yes"}, [&](std::size_t turn) {
         // The run is over: the reload lists what was added.
         if (turn == 0)
@@ -265,7 +259,7 @@ TEST_F(BulkCoupons, TwentyFiveCouponsEachAsTheEditorAddsOneThenTheListAndTheirCs
     EXPECT_EQ(window->CouponList->rowCount(), 26);
 
     ASSERT_TRUE(save.Ran());
-    EXPECT_EQ(proposed, "coupons-" + QDate::currentDate().toString("yyyy-MM-dd").toStdString() + ".csv");
+    EXPECT_EQ(save.Proposed(), "coupons-" + QDate::currentDate().toString("yyyy-MM-dd").toStdString() + ".csv");
     const std::string bytes = out.Read("xmas.csv");
     EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
     std::string error;

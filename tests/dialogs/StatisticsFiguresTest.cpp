@@ -9,6 +9,7 @@
 #include "dialogs/UsesChart.h"
 #include "tests/support/CsvReadBack.h"
 #include "tests/support/ServiceScript.h"
+#include "tests/support/gui/FileDialogAnswer.h"
 #include "tests/support/gui/ListClicks.h"
 #include "tests/support/gui/MainWindowFixture.h"
 #include "toolkit/SkinDateEdit.h"
@@ -261,15 +262,10 @@ TEST_F(StatisticsFigures, ExportWritesTheListedUsesInTheirOrderForAnotherParser)
         Click(s->btnShow);
         QTest::keyClicks(s->edtCode, "x");  // no Show: the export takes what is listed
         ClickHeader(s->lvwItems, 1);
-        ModalAction save("dlgSaveCsv", [&](QWidget* w) {
-            auto* name = w->findChild<QLineEdit*>("fileNameEdit");
-            ASSERT_NE(name, nullptr);
-            proposed = name->text().toStdString();
-            name->setText(QString::fromStdString(out.File("uses.csv")));
-            QTest::keyClick(name, Qt::Key_Return);
-        });
+        FileDialogAnswer save("dlgSaveCsv", out.File("uses.csv"));
         Click(s->btnExport);
         EXPECT_TRUE(save.Ran());
+        proposed = save.Proposed();
     });
     EXPECT_EQ(proposed, "uses-" + QDate::currentDate().toString("yyyy-MM-dd").toStdString() + ".csv");
     std::string error;
@@ -285,11 +281,7 @@ TEST_F(StatisticsFigures, ExportWritesTheListedUsesInTheirOrderForAnotherParser)
     window.reset();
     Open(kLog, [&](TfrmStats* s) {
         Click(s->btnShow);
-        ModalAction save("dlgSaveCsv", [&](QWidget* w) {
-            auto* name = w->findChild<QLineEdit*>("fileNameEdit");
-            name->setText(QString::fromStdString(out.File("all.csv")));
-            QTest::keyClick(name, Qt::Key_Return);
-        });
+        FileDialogAnswer save("dlgSaveCsv", out.File("all.csv"));
         Click(s->btnExport);
     });
     const Table all = ReadCsvWithPython(out.File("all.csv"), error);
@@ -302,11 +294,7 @@ TEST_F(StatisticsFigures, ExportWritesTheListedUsesInTheirOrderForAnotherParser)
 TEST_F(StatisticsFigures, AFileThatCannotBeWrittenIsToldAsAWarning) {
     Open(kLog, [&](TfrmStats* s) {
         Click(s->btnShow);
-        ModalAction save("dlgSaveCsv", [&](QWidget* w) {
-            auto* name = w->findChild<QLineEdit*>("fileNameEdit");
-            name->setText(QString::fromStdString(dir.File("no-such-folder/uses.csv")));
-            QTest::keyClick(name, Qt::Key_Return);
-        });
+        FileDialogAnswer save("dlgSaveCsv", dir.File("no-such-folder/uses.csv"));
         MessageAnswer told("OK");
         Click(s->btnExport);
         EXPECT_EQ(told.Seen().title, "Warning");
