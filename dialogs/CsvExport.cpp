@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QStandardPaths>
+#include <cstdio>
 #include <exception>
 
 namespace {
@@ -35,7 +36,7 @@ std::string CouponsCsv(const std::vector<TCouponRow>& rows) {
 
 std::string CsvDateTime(const TDateTime& when) {
     const QString date = QDate::fromJulianDay(when.Day).toString(QStringLiteral("yyyy-MM-dd"));
-    char time[16];
+    char time[32];
     std::snprintf(time, sizeof time, " %02d:%02d:%02d", when.Seconds / 3600, when.Seconds / 60 % 60,
                   when.Seconds % 60);
     return date.toStdString() + time;
