@@ -15,6 +15,8 @@ CORVANTA_PACKAGES=(
   php-cli php-mysql mariadb-server mariadb-client chromium
   libssl-dev stunnel4
   apache2 libapache2-mod-php
+  # Charts; Debian's qt6-charts-dev lacks its dependency on the OpenGL module.
+  qt6-charts-dev libqt6opengl6-dev python3
 )
 
 corvanta_install_missing() {
