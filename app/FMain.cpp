@@ -2,6 +2,7 @@
 #include "app/FMain.h"
 
 #include "BuildOptions.h"
+#include "app/CouponListMenu.h"
 #include "app/ProgramIcon.h"
 #include "app/SettingsStore.h"
 #include "branding/Branding.h"
@@ -134,6 +135,7 @@ void TfrmMain::BuildLayout() {
     lvwItems->setAccessibleName(QStringLiteral("Coupons"));
     lvwItems->SetModel(CouponList, {200, 132, 150});
     layout->addWidget(lvwItems, 1);
+    CouponListMenu = new TCouponListMenu(*this);
 
     bsSkinPanel4 = new QFrame(this);
     bsSkinPanel4->setObjectName(QStringLiteral("bsSkinPanel4"));
@@ -306,7 +308,10 @@ void TfrmMain::btnMakeMoneyClick() { OpenURL(AffiliateURL(AffiliateID)); }
 
 std::string TfrmMain::SettingsPath() const { return ExeDir() + "settings.dat"; }
 
-void TfrmMain::LoadSettings() { ServerSettings = LoadServerSettings(SettingsPath()); }
+void TfrmMain::LoadSettings() {
+    ServerSettings = LoadServerSettings(SettingsPath());
+    IdHTTP1.SetAllowHttps(ServerSettings.AllowHttps);
+}
 
 void TfrmMain::SaveSettings() { SaveServerSettings(SettingsPath(), ServerSettings); }
 
@@ -319,6 +324,7 @@ void TfrmMain::bsSkinButton7Click() {
     TfrmSettings frmSettings(ServerSettings, this);
     frmSettings.Fill(ServerSettings);
     frmSettings.exec();
+    IdHTTP1.SetAllowHttps(ServerSettings.AllowHttps);
     // Whatever closed the dialog: after a cancel the file gets the values
     // that were in effect before.
     SaveSettings();
@@ -453,5 +459,6 @@ void TfrmMain::btnStatsClick() {
         return;
     // Creating the window downloads the log, before the window shows.
     TfrmStats frmStats(couponService_, this);
+    frmStats.Messages = &msgMain;
     frmStats.exec();
 }

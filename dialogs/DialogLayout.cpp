@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 
 namespace {
 
@@ -54,4 +55,19 @@ QHBoxLayout* CentredButtonRow(std::initializer_list<QWidget*> buttons) {
         row->addWidget(b);
     row->addStretch(1);
     return row;
+}
+
+QHBoxLayout* RightButtonRow(std::initializer_list<QWidget*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QWidget* b : buttons)
+        row->addWidget(b);
+    return row;
+}
+
+QLabel* LabelFor(const char* caption, QWidget* control, QWidget* parent) {
+    auto* label = new QLabel(QString::fromLatin1(caption), parent);
+    label->setBuddy(control);
+    control->setAccessibleName(label->text());
+    return label;
 }

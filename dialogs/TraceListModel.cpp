@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/TraceListModel.h"
 
+#include "toolkit/NaturalOrder.h"
+
 #include <QDate>
 #include <QLocale>
 #include <QTime>
@@ -48,4 +50,24 @@ QString TTraceListModel::Text(int row, int column) const {
     case 1: return DateUsedText(t.DateUsed);
     default: return QString::fromLocal8Bit(t.ComputerIP.c_str());
     }
+}
+
+int CompareDates(const TDateTime& a, const TDateTime& b) {
+    if (a.Day != b.Day)
+        return a.Day < b.Day ? -1 : 1;
+    return a.Seconds < b.Seconds ? -1 : a.Seconds > b.Seconds ? 1 : 0;
+}
+
+int TTraceListModel::CompareRows(int a, int b, int column) const {
+    const TTrace& x = Trace(a);
+    const TTrace& y = Trace(b);
+    switch (column) {
+    case 0: return NaturalCompare(x.CouponCode, y.CouponCode);
+    case 1: return CompareDates(x.DateUsed, y.DateUsed);
+    default: return NaturalCompare(x.ComputerIP, y.ComputerIP);
+    }
+}
+
+void TTraceListModel::ReorderRows(const std::vector<int>& order) {
+    Permute(rows_, order);
 }

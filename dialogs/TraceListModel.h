@@ -23,6 +23,9 @@ public:
 
 protected:
     QString Text(int row, int column) const override;
+    // Codes and addresses in the natural order, dates as dates.
+    int CompareRows(int a, int b, int column) const override;
+    void ReorderRows(const std::vector<int>& order) override;
 
 private:
     const std::vector<TTrace>& traces_;
@@ -32,3 +35,6 @@ private:
 // "Date Used": the locale's short date, then, unless the time is exactly
 // midnight, a blank and the locale's long time.
 QString DateUsedText(const TDateTime& when);
+
+// Two date-times in time order: negative, zero or positive.
+int CompareDates(const TDateTime& a, const TDateTime& b);

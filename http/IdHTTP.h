@@ -58,6 +58,11 @@ public:
     // True while an operation runs.
     bool Busy() const { return busy_; }
 
+    // Whether https URLs go over the TLS handler. Off, an https URL fails
+    // with EIdIOHandlerPropInvalid before any connection is made.
+    bool AllowHttps() const { return allowHttps_; }
+    void SetAllowHttps(bool value) { allowHttps_ = value; }
+
     bool HandleRedirects() const { return handleRedirects_; }
     void SetHandleRedirects(bool value) { handleRedirects_ = value; }
     int RedirectMaximum() const { return redirectMaximum_; }
@@ -104,6 +109,7 @@ private:
     TIdURI url_;
     std::unique_ptr<TIdCookieManager> cookieManager_;
 
+    bool allowHttps_ = false;
     bool handleRedirects_ = true;
     int redirectMaximum_ = 15;
     bool allowCookies_ = true;
