@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/DialogLayout.h"
 
+#include "toolkit/SkinButton.h"
 #include "toolkit/WindowPlacement.h"
 
 #include <QDialog>
@@ -37,6 +38,12 @@ void SetDialogFlags(QDialog* dialog, bool minimise) {
     dialog->setWindowFlags(flags);
     dialog->setModal(true);
     dialog->installEventFilter(new DialogBehaviour(dialog));
+}
+
+void PressOnReturn(TbsSkinButton* button, bool ctrlReturnToo) {
+    button->AddShortcut({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    if (ctrlReturnToo)
+        button->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
 }
 
 void SetTabOrder(std::initializer_list<QWidget*> controls) {

@@ -189,8 +189,7 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
 
     // The buttons take no focus: keys press them. Return belongs to the
     // comments where it starts a new line, so Ctrl+Return saves from there.
-    btnOk->AddShortcut({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    btnOk->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    PressOnReturn(btnOk, true);
     btnGenCode->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_G)});
 }
 

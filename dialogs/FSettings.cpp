@@ -97,8 +97,7 @@ TfrmSettings::TfrmSettings(TServerSettings& settings, QWidget* parent)
     form->activate();
     setFixedSize(409, 217 + chkAllowHttps->sizeHint().height() + std::max(0, form->verticalSpacing()));
 
-    // Return in any field confirms, as the default button of a dialog does.
-    btnOk->AddShortcut({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    PressOnReturn(btnOk);
     edtSite->setFocus();
 }
 

@@ -124,10 +124,12 @@ TfrmStats::TfrmStats(TCouponService& service, QWidget* parent) : QDialog(parent)
     for (TbsSkinDateEdit* e : {edtDateFixed, edtDateIni, edtDateEnd})
         e->SetStartDate(QDate::currentDate());
     connect(btnShow, &QPushButton::clicked, this, &TfrmStats::btnShowClick);
-    btnShow->AddShortcut({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    // Reading order, group by group, then the list; the code list first.
+    PressOnReturn(btnShow);
+    btnExport->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_E)});
+    // Reading order, group by group, then the tabs and the list; the code
+    // list first.
     SetTabOrder({rbtCodeSel, cbxCodes, rbtCodeType, edtCode, rbtCodeAll, rbtDateSel, edtDateFixed, rbtDateRange,
-                 edtDateIni, edtDateEnd, rbtDateAll, lvwItems});
+                 edtDateIni, edtDateEnd, rbtDateAll, pgcUses, lvwItems});
     cbxCodes->setFocus();
     connect(btnOk, &QPushButton::clicked, this, &TfrmStats::btnOkClick);
     connect(cbxCodes, &QComboBox::activated, this, [this] { rbtCodeSel->setChecked(true); });

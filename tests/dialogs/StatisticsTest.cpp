@@ -15,6 +15,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 
@@ -248,10 +250,12 @@ TEST_F(Statistics, FromTheKeyboardTheCodesComeFirstAndReturnShows) {
         const std::vector<QWidget*> reading{s->rbtCodeSel,  s->cbxCodes,   s->rbtCodeType, s->edtCode,
                                             s->rbtCodeAll,  s->rbtDateSel, s->edtDateFixed->LineEdit(),
                                             s->rbtDateRange, s->edtDateIni->LineEdit(),
-                                            s->edtDateEnd->LineEdit(), s->rbtDateAll, s->lvwItems};
+                                            s->edtDateEnd->LineEdit(), s->rbtDateAll, s->pgcUses->tabBar(),
+                                            s->lvwItems};
         EXPECT_EQ(ReadingOrderFaults(TabRound(), reading,
                                      {s->cbxCodes, s->edtCode, s->edtDateFixed->LineEdit(),
-                                      s->edtDateIni->LineEdit(), s->edtDateEnd->LineEdit(), s->lvwItems}),
+                                      s->edtDateIni->LineEdit(), s->edtDateEnd->LineEdit(), s->pgcUses->tabBar(),
+                                      s->lvwItems}),
                   "");
         ASSERT_EQ(QApplication::focusWidget(), s->cbxCodes);
         // Down picks the first code, which chooses its filter; Return shows.
@@ -260,6 +264,7 @@ TEST_F(Statistics, FromTheKeyboardTheCodesComeFirstAndReturnShows) {
         Press(Qt::Key_Return);
         EXPECT_EQ(Shown(s), std::vector<std::string>{"AAAAAA"});
         EXPECT_EQ(s->btnShow->toolTip(), "Show (Return)");
+        EXPECT_EQ(s->btnExport->toolTip(), "Export CSV... (Ctrl+E)");
     });
 }
 

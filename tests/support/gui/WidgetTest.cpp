@@ -60,7 +60,7 @@ bool ModalAction::Ran() const { return state_->ran; }
 
 MessageAnswer::MessageAnswer(const std::string& buttonCaption)
     : seen_(std::make_shared<SeenMessage>()),
-      action_([seen = seen_, caption = QString::fromStdString(buttonCaption)](QWidget* w) {
+      action_("msgMainForm", [seen = seen_, caption = QString::fromStdString(buttonCaption)](QWidget* w) {
           *seen = ReadMessage(w);
           if (QPushButton* b = FindButton(w, caption))
               Click(b);

@@ -48,8 +48,9 @@ struct SeenMessage {
 // What a message dialog shows.
 SeenMessage ReadMessage(QWidget* dialog);
 
-// Answers the next message dialog by clicking the button with that caption
-// ("OK", "Cancel", ...) and records what it showed.
+// Answers the next message dialog (of any other modal window it takes no
+// notice) by clicking the button with that caption ("OK", "Cancel", ...) and
+// records what it showed.
 class MessageAnswer {
 public:
     explicit MessageAnswer(const std::string& buttonCaption);
