@@ -199,14 +199,22 @@ void TIdTCPConnection::ReadBytes(std::int64_t count, TIdStream& sink) {
 }
 
 void TIdTCPConnection::ReadUntilClose(TIdStream& sink) {
+    // Like ReadBytes without a count: what is buffered first, then whole
+    // blocks. A time-out leaves the incomplete block unwritten in the buffer;
+    // the peer's close writes what is buffered at that moment.
     lineScanned_ = 0;
     ReadThenCutBack(sink, &TIdTCPConnection::CutBack, [&] {
-        for (;;) {
-            receiveBuffer_.ExtractTo(receiveBuffer_.Size(), sink);
-            if (ReadFromStack(false, IdTimeoutDefault, true) == 0)
-                break;
-        }
         receiveBuffer_.ExtractTo(receiveBuffer_.Size(), sink);
+        const std::size_t block = std::size_t(RecvBufferSize());
+        for (;;) {
+            while (receiveBuffer_.Size() < block) {
+                if (ReadFromStack(false, IdTimeoutDefault, true) == 0) {
+                    receiveBuffer_.ExtractTo(receiveBuffer_.Size(), sink);
+                    return;
+                }
+            }
+            receiveBuffer_.ExtractTo(block, sink);
+        }
     });
 }
 
