@@ -178,19 +178,21 @@ void TIdHTTP::PrepareRequest(const std::string& url) {
     url_.Document = parts.Document;
     url_.Params = parts.Params;
     url_.Bookmark = parts.Bookmark;
+    // A URL without a host, or naming the current host again, stays on the
+    // current port (whatever its scheme). A URL that names another host but
+    // no port means its scheme's default port: carrying the previous site's
+    // port over to another host would send the request to a port that host
+    // was never said to use.
+    const bool sameHost = parts.Host.empty() || SameText(parts.Host, url_.Host);
     if (!parts.Host.empty())
         url_.Host = parts.Host;
     url_.Protocol = parts.Protocol.empty() ? "http" : parts.Protocol;
     if (!parts.Port.empty()) {
         url_.Port = parts.Port;
     } else {
-        // A relative URL stays on the current port. A URL that names a host
-        // but no port means its scheme's default port: carrying the previous
-        // site's port over to another host would send the request to a port
-        // that host was never said to use.
         int current;
         const bool numeric = ParsePort(url_.Port, current);
-        const bool keep = parts.Host.empty() && numeric && current != 0 && current != 80 && current != 443;
+        const bool keep = sameHost && numeric && current != 0 && current != 80 && current != 443;
         if (!keep) {
             if (SameText(url_.Protocol, "http"))
                 url_.Port = "80";

@@ -329,6 +329,26 @@ TEST(HttpUrl, HostNameWithoutPortMeansTheDefaultPortNotThePreviousOne) {
     EXPECT_EQ(c.http.Request().Host, "127.0.0.2");
 }
 
+// The same host named again without a port stays on its port, whatever the
+// scheme; only another host goes to the scheme's default port.
+TEST(HttpUrl, SameHostWithoutPortKeepsTheCurrentPort) {
+    ScriptedServer server({{Expect::Exact(Get("/a")), Ok("A")}, {Expect::Exact(Get("/b")), Ok("B")}});
+    Client c;
+    const std::string port = std::to_string(server.Port());
+    EXPECT_EQ(c.http.GetText(server.Url("/a")), "A");
+    EXPECT_EQ(c.http.GetText("http://127.0.0.1/b"), "B");
+    EXPECT_TRUE(server.WaitDone());
+    EXPECT_EQ(server.ConnectionOf(1), 0);
+
+    try {
+        c.http.GetText("HTTPS://127.0.0.1/c");
+    } catch (const std::exception&) {
+        // Whether https can go out is not the point here.
+    }
+    EXPECT_EQ(c.http.URL().Port, port);
+    EXPECT_EQ(c.http.Request().Host, "127.0.0.1:" + port);
+}
+
 TEST(HttpUrl, HostFieldCarriesThePortUnlessItIs80) {
     Client c;
     EXPECT_ANY_THROW(c.http.GetText("https://example.invalid/"));
