@@ -330,8 +330,10 @@ std::string TIdHTTP::ComposeHead() {
 }
 
 void TIdHTTP::ReadResponseHead() {
+    // The interim heads count against the bounds of the head that follows.
+    TIdHTTPResponse::THeadUse used;
     do {
-        response_.ReadHead(*this);
+        response_.ReadHead(*this, used);
         StoreCookies();
     } while (response_.ResponseCode() == 100);
 }
@@ -364,7 +366,7 @@ TIdHTTP::Decision TIdHTTP::ProcessResponse(TIdStream& sink) {
         if (!Connected())
             return Decision::Undecidable;
         if (code != 204)
-            response_.ReadBody(*this, sink);
+            response_.ReadBody(*this, sink, maxBodySize_);
         return Decision::Done;
     }
     if (code == 401) {
@@ -389,7 +391,7 @@ void TIdHTTP::RaiseStatus() {
     TIdMemoryStream body;
     {
         TemporaryReadTimeout timeout(*this, kErrorBodyTimeout);
-        response_.ReadBody(*this, body);
+        response_.ReadBody(*this, body, maxBodySize_);
     }
     throw EIdHTTPProtocolException(response_.ResponseCode(), response_.ResponseText(), body.DataString());
 }
@@ -400,7 +402,7 @@ void TIdHTTP::DiscardBody() {
     TemporaryReadTimeout timeout(*this, kRedirectBodyTimeout);
     try {
         TDiscardStream discard;
-        response_.ReadBody(*this, discard);
+        response_.ReadBody(*this, discard, maxBodySize_);
     } catch (const std::exception&) {
         // The failure itself is ignored, but the rest of that body may still
         // come: the connection cannot carry the next request.

@@ -124,7 +124,7 @@ int TIdTCPConnection::ReadFromStack(bool raiseIfDisconnected, int timeout, bool 
     }
 }
 
-std::string TIdTCPConnection::ReadLine() {
+std::string TIdTCPConnection::ReadLine(std::size_t* consumed) {
     const std::size_t limit = std::size_t(LineLimit());
     for (;;) {
         std::size_t lf = receiveBuffer_.IndexOf('\n', lineScanned_);
@@ -133,6 +133,8 @@ std::string TIdTCPConnection::ReadLine() {
             if (lf > limit)
                 throw EIdReadLnMaxLineLengthExceeded();
             std::string line = receiveBuffer_.Extract(lf + 1);
+            if (consumed)
+                *consumed = lf + 1;
             line.pop_back();
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
