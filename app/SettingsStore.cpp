@@ -10,6 +10,9 @@ constexpr char kSection[] = "Settings";
 }
 
 TServerSettings LoadServerSettings(const std::string& path) {
+    // A crash while the file was rewritten may have left a temporary with
+    // the password in it; it goes at the start rather than at the next save.
+    RemoveStaleTemporaries(path);
     TServerSettings s;
     if (FileExists(path)) {
         const TProfileReader file(path);

@@ -8,7 +8,8 @@
 #include <string>
 
 // Reads the six keys; a missing file or key reads as empty text.
-// ScriptName is always "couponsactions.php".
+// ScriptName is always "couponsactions.php". Temporaries of the file that a
+// crash during a save left behind are removed first.
 TServerSettings LoadServerSettings(const std::string& path);
 
 // Writes the six keys in their fixed order, keeping everything else in the
