@@ -11,10 +11,18 @@
 
 namespace {
 
+// The number of length decimal digits at from: no blank, no sign, nothing
+// but digits.
 int Piece(std::string_view text, std::size_t from, std::size_t length) {
     std::string_view piece = from < text.size() ? text.substr(from, length) : std::string_view();
     int value = 0;
-    if (!ReadDecimal(piece, value))
+    for (char c : piece) {
+        if (c < '0' || c > '9')
+            break;
+        value = value * 10 + (c - '0');
+        --length;
+    }
+    if (length != 0)
         throw EConvertError("'" + std::string(piece) + "' is not a valid integer value");
     return value;
 }
