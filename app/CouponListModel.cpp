@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CouponListModel.h"
 
+#include "toolkit/WireText.h"
+
 TCouponListModel::TCouponListModel(QObject* parent)
     : TbsCheckListModel({QStringLiteral("Coupon Name"), QStringLiteral("Code"), QStringLiteral("Expired")}, parent) {}
 
@@ -18,5 +20,5 @@ int TCouponListModel::rowCount(const QModelIndex& parent) const {
 QString TCouponListModel::Text(int row, int column) const {
     const TCouponRow& r = Row(row);
     const std::string& text = column == 0 ? r.Name : column == 1 ? r.Code : r.Expired;
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+    return ShownText(text);
 }

@@ -3,9 +3,9 @@
 
 #include "http/IdException.h"
 #include "service/CouponProtocol.h"
+#include "toolkit/WireText.h"
 
 #include <QDate>
-#include <QString>
 #include <string_view>
 #include <unordered_set>
 
@@ -39,12 +39,6 @@ void SplitLine(std::string_view line, std::vector<std::string_view>& pieces) {
         }
     if (start < line.size())
         pieces.push_back(line.substr(start));
-}
-
-// A code in upper case, letters of every kind (é as É), for comparing
-// codes without regard to case.
-std::string Upper(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size())).toUpper().toLocal8Bit().toStdString();
 }
 
 } // namespace
@@ -88,7 +82,7 @@ void ParseStatisticsReply(const std::string& reply, std::vector<TTrace>& traces,
         for (char c : pieces[3])
             if (c != '"')
                 trace.ComputerIP += c;
-        if (spellings.insert(trace.CouponCode).second && seen.insert(Upper(trace.CouponCode)).second)
+        if (spellings.insert(trace.CouponCode).second && seen.insert(UpperCaseKey(trace.CouponCode)).second)
             newCode(trace.CouponCode);
         if (brk == std::string::npos)
             break;

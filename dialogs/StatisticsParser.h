@@ -17,8 +17,8 @@
 TDateTime ParseServerDateTime(std::string_view text);
 
 // Fills traces from a reply in the order of the reply, handing each new code
-// (compared without regard to letter case) to newCode in order of first
-// appearance. Stops at the first line with fewer than four pieces or an
+// (compared by its bytes, without regard to letter case) to newCode in order
+// of first appearance. Stops at the first line with fewer than four pieces or an
 // unreadable date-time, keeping what came before, and raises EConvertError.
 void ParseStatisticsReply(const std::string& reply, std::vector<TTrace>& traces,
                           const std::function<void(const std::string&)>& newCode);

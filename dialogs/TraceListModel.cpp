@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/TraceListModel.h"
 
+#include "toolkit/WireText.h"
+
 #include <QDate>
 #include <QLocale>
 #include <QRegularExpression>
@@ -145,8 +147,8 @@ int TTraceListModel::rowCount(const QModelIndex& parent) const {
 QString TTraceListModel::Text(int row, int column) const {
     const TTrace& t = Trace(row);
     switch (column) {
-    case 0: return QString::fromLocal8Bit(t.CouponCode.c_str());
+    case 0: return ShownText(t.CouponCode);
     case 1: return DateUsedText(t.DateUsed);
-    default: return QString::fromLocal8Bit(t.ComputerIP.c_str());
+    default: return ShownText(t.ComputerIP);
     }
 }

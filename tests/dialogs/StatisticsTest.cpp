@@ -117,6 +117,31 @@ TEST_F(Statistics, AChosenCodeMatchesExactlyAndATypedOneToo) {
     });
 }
 
+// Codes whose bytes are no UTF-8 (Latin-1 from an older database) are
+// compared by their bytes and show the letters those bytes stand for in
+// Latin-1: two codes that differ in a byte are two entries, each listing its
+// own uses, even the Latin-1 and the UTF-8 spelling of one word; the same
+// letters in another case are one entry, as with any code.
+TEST_F(Statistics, CodesThatAreNoUtf8StayApartByTheirBytes) {
+    const std::string log = Use("CAF\xE9", "2008-05-18 14:03:09", "10.0.0.1") +
+                            Use("CAF\xE8", "2008-05-18 14:03:10", "10.0.0.2") +
+                            Use("caf\xE9", "2008-05-18 14:03:11", "10.0.0.3") +
+                            Use("CAF\xC3\xA9", "2008-05-18 14:03:12", "10.0.0.4") +
+                            Use("CAF\xE9", "2008-05-18 14:03:13", "10.0.0.5") + "OK";
+    Open(log, [](TfrmStats* s) {
+        EXPECT_EQ(Codes(s), (std::vector<std::string>{"CAF\u00E9", "CAF\u00E8", "CAF\u00E9"}));
+        Click(s->btnShow);
+        EXPECT_EQ(Shown(s), (std::vector<std::string>{"CAF\u00E9", "CAF\u00E8", "caf\u00E9", "CAF\u00E9", "CAF\u00E9"}));
+        const std::vector<std::vector<std::string>> listed = {{"10.0.0.1", "10.0.0.5"}, {"10.0.0.2"}, {"10.0.0.4"}};
+        for (int entry = 0; entry < 3; ++entry) {
+            s->cbxCodes->setCurrentIndex(entry);
+            emit s->cbxCodes->activated(entry);
+            Click(s->btnShow);
+            EXPECT_EQ(Shown(s, 2), listed[std::size_t(entry)]) << entry;
+        }
+    });
+}
+
 TEST_F(Statistics, TheCodeRadioWithoutAChosenCodeListsNothing) {
     Open(kLog, [](TfrmStats* s) {
         EXPECT_EQ(s->cbxCodes->currentIndex(), -1);
