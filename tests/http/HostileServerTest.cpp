@@ -57,6 +57,26 @@ std::string Outcome(const std::function<std::string()>& operation, TIdHTTP& http
     return failure + (http.Connected() ? " (still connected)" : "");
 }
 
+// Sends head, then repeated (the generated alphabet when empty) until the
+// client goes away.
+Exchange Endless(Expect expect, std::string head, std::string repeated = "") {
+    Exchange e{std::move(expect), std::move(head)};
+    e.generatedText = std::move(repeated);
+    e.generatedBytes = kEndless;
+    return e;
+}
+
+// The outcome of operation on a fresh client with that maximum body size,
+// run in a child process.
+ChildRun InChild(std::int64_t maxBodySize, const std::function<std::string(TIdHTTP&)>& operation) {
+    return RunInChild([&] {
+        TIdHTTP http;
+        http.SetReadTimeout(kSafetyTimeout);
+        http.SetMaxBodySize(maxBodySize);
+        return Outcome([&] { return operation(http); }, http);
+    });
+}
+
 struct Operation {
     const char* name;
     std::function<std::string(TIdHTTP&, const std::string& url)> run;
@@ -76,15 +96,9 @@ struct EndlessHead {
 class EndlessHeads : public ::testing::TestWithParam<EndlessHead> {};
 
 TEST_P(EndlessHeads, FailWithinTheBoundsInLittleMemory) {
-    Exchange e{Expect::Exact(kGetX), GetParam().response};
-    e.generatedText = GetParam().repeated;
-    e.generatedBytes = kEndless;
-    ScriptedServer server({e});
-    const ChildRun run = RunInChild([&] {
-        TIdHTTP http;
-        http.SetReadTimeout(kSafetyTimeout);
-        return Outcome([&] { return http.GetText(server.Url("/x")); }, http);
-    });
+    ScriptedServer server({Endless(Expect::Exact(kGetX), GetParam().response, GetParam().repeated)});
+    const ChildRun run =
+        InChild(TIdHTTP::kDefaultMaxBodySize, [&](TIdHTTP& http) { return http.GetText(server.Url("/x")); });
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.outcome, "EIdResponseHeadTooLarge: Response head too large.");
     EXPECT_LT(run.peakKb, kPeakKbBound);
@@ -204,16 +218,9 @@ struct EndlessBody {
 class EndlessBodies : public ::testing::TestWithParam<EndlessBody> {};
 
 TEST_P(EndlessBodies, FailAtTheMaximumBodySizeInLittleMemory) {
-    Exchange e{Expect::Any(), GetParam().head};
-    e.generatedText = GetParam().repeated;
-    e.generatedBytes = kEndless;
-    ScriptedServer server({e});
-    const ChildRun run = RunInChild([&] {
-        TIdHTTP http;
-        http.SetReadTimeout(kSafetyTimeout);
-        http.SetMaxBodySize(kSmallLimit);
-        return Outcome([&] { return GetParam().operation.run(http, server.Url("/x")); }, http);
-    });
+    ScriptedServer server({Endless(Expect::Any(), GetParam().head, GetParam().repeated)});
+    const ChildRun run =
+        InChild(kSmallLimit, [&](TIdHTTP& http) { return GetParam().operation.run(http, server.Url("/x")); });
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.outcome, "EIdResponseBodyTooLarge: Response body too large.");
     EXPECT_LT(run.peakKb, kPeakKbBound);
@@ -238,14 +245,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(BodyBounds, ContentLengthAboveTheMaximumFailsBeforeReading) {
     EXPECT_EQ(TIdHTTP().MaxBodySize(), 1 << 30);
     for (const char* length : {"1073741825", "99999999999999"}) {
-        Exchange e{Expect::Any(), std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + length + "\r\n\r\n"};
-        e.generatedBytes = kEndless;
+        const Exchange e =
+            Endless(Expect::Any(), std::string("HTTP/1.1 200 OK\r\nContent-Length: ") + length + "\r\n\r\n");
         ScriptedServer server({e, e});
-        const ChildRun run = RunInChild([&] {
-            TIdHTTP http;
-            http.SetReadTimeout(kSafetyTimeout);
-            return Outcome([&] { return http.GetText(server.Url("/x")); }, http);
-        });
+        const ChildRun run =
+            InChild(TIdHTTP::kDefaultMaxBodySize, [&](TIdHTTP& http) { return http.GetText(server.Url("/x")); });
         ASSERT_TRUE(run.ended);
         EXPECT_EQ(run.outcome, "EIdResponseBodyTooLarge: Response body too large.") << length;
         EXPECT_LT(run.peakKb, kPeakKbBound);
@@ -263,9 +267,7 @@ TEST(BodyBounds, ContentLengthAboveTheMaximumFailsBeforeReading) {
 // The file of a download that would pass the maximum stops short of it, and
 // holds the body as far as it came in whole blocks.
 TEST(BodyBounds, DownloadNeverGrowsPastTheMaximum) {
-    Exchange e{Expect::Any(), kUntilClose};
-    e.generatedBytes = kEndless;
-    ScriptedServer server({e});
+    ScriptedServer server({Endless(Expect::Any(), kUntilClose)});
     Download file;
     TIdFileStream sink(file.path, TIdFileMode::fmCreate);
     sink.Write("pre", 3);
@@ -318,9 +320,9 @@ INSTANTIATE_TEST_SUITE_P(
 // The body of a redirect is read and dropped; one past the maximum gives up
 // on that connection and the redirect is followed on a new one.
 TEST(BodyBounds, OversizedRedirectBodyIsDroppedWithItsConnection) {
-    Exchange moved{Expect::Exact(kGetX), "HTTP/1.0 302 Found\r\nConnection: keep-alive\r\nLocation: /x\r\n\r\n"};
-    moved.generatedBytes = kEndless;
-    ScriptedServer server({moved, {Expect::Exact(kGetX), "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK"}});
+    ScriptedServer server(
+        {Endless(Expect::Exact(kGetX), "HTTP/1.0 302 Found\r\nConnection: keep-alive\r\nLocation: /x\r\n\r\n"),
+         {Expect::Exact(kGetX), "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK"}});
     TIdHTTP http;
     http.SetReadTimeout(kSafetyTimeout);
     http.SetMaxBodySize(1 << 20);
