@@ -268,7 +268,10 @@ void TfrmMain::btnMakeMoneyClick() { OpenURL(AffiliateURL(AffiliateID)); }
 
 std::string TfrmMain::SettingsPath() const { return ExeDir() + "settings.dat"; }
 
-void TfrmMain::LoadSettings() { ServerSettings = LoadServerSettings(SettingsPath()); }
+void TfrmMain::LoadSettings() {
+    ServerSettings = LoadServerSettings(SettingsPath());
+    IdHTTP1.SetAllowHttps(ServerSettings.AllowHttps);
+}
 
 void TfrmMain::SaveSettings() { SaveServerSettings(SettingsPath(), ServerSettings); }
 
@@ -281,6 +284,7 @@ void TfrmMain::bsSkinButton7Click() {
     TfrmSettings frmSettings(ServerSettings, this);
     frmSettings.Fill(ServerSettings);
     frmSettings.exec();
+    IdHTTP1.SetAllowHttps(ServerSettings.AllowHttps);
     // Whatever closed the dialog: after a cancel the file gets the values
     // that were in effect before.
     SaveSettings();

@@ -7,6 +7,7 @@
 
 namespace {
 constexpr char kSection[] = "Settings";
+constexpr char kAllowHttps[] = "allowhttps";
 }
 
 TServerSettings LoadServerSettings(const std::string& path) {
@@ -22,17 +23,20 @@ TServerSettings LoadServerSettings(const std::string& path) {
         s.DbUserName = file.Read(kSection, "dbusername");
         s.DbPassword = file.Read(kSection, "dbpassword");
         s.InvalidPage = file.Read(kSection, "invalidpage");
+        s.AllowHttps = file.Read(kSection, kAllowHttps) == "1";
     }
     s.ScriptName = kScriptName;
     return s;
 }
 
 void SaveServerSettings(const std::string& path, const TServerSettings& s) {
-    WriteProfileStrings(path, kSection,
-                        {{"webserver", s.WebServer},
-                         {"dbhostname", s.DbHostName},
-                         {"dbdatabase", s.DbDatabase},
-                         {"dbusername", s.DbUserName},
-                         {"dbpassword", s.DbPassword},
-                         {"invalidpage", s.InvalidPage}});
+    std::vector<std::pair<std::string, std::string>> values = {{"webserver", s.WebServer},
+                                                               {"dbhostname", s.DbHostName},
+                                                               {"dbdatabase", s.DbDatabase},
+                                                               {"dbusername", s.DbUserName},
+                                                               {"dbpassword", s.DbPassword},
+                                                               {"invalidpage", s.InvalidPage}};
+    if (s.AllowHttps || (FileExists(path) && TProfileReader(path).Read(kSection, kAllowHttps) == "1"))
+        values.emplace_back(kAllowHttps, s.AllowHttps ? "1" : "0");
+    WriteProfileStrings(path, kSection, values);
 }

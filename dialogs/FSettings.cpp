@@ -7,11 +7,14 @@
 #include "platform/ProfileFile.h"
 #include "toolkit/SkinButton.h"
 
+#include <QCheckBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <sys/stat.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -72,6 +75,10 @@ TfrmSettings::TfrmSettings(TServerSettings& settings, QWidget* parent)
     edtUsername = addEdit("edtUsername", "Database User:");
     edtPassword = addEdit("edtPassword", "User Password:");
     edtInvalid = addEdit("edtInvalid", "Invalid Page:");
+    chkAllowHttps = new QCheckBox(QStringLiteral("Allow secure https:// sites"), this);
+    chkAllowHttps->setObjectName(QStringLiteral("chkAllowHttps"));
+    chkAllowHttps->setAccessibleName(chkAllowHttps->text());
+    form->addRow(QString(), chkAllowHttps);
 
     btnOk = new TbsSkinButton(QStringLiteral("Ok"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
@@ -86,7 +93,9 @@ TfrmSettings::TfrmSettings(TServerSettings& settings, QWidget* parent)
     layout->addLayout(form);
     layout->addStretch(1);
     layout->addLayout(CentredButtonRow({btnOk, btnCancel}));
-    setFixedSize(409, 217);
+    // The described size, grown by the check box's row below the edits.
+    form->activate();
+    setFixedSize(409, 217 + chkAllowHttps->sizeHint().height() + std::max(0, form->verticalSpacing()));
 }
 
 void TfrmSettings::Fill(const TServerSettings& v) {
@@ -96,6 +105,7 @@ void TfrmSettings::Fill(const TServerSettings& v) {
     edtUsername->setText(QString::fromLocal8Bit(v.DbUserName.c_str()));
     edtPassword->setText(QString::fromLocal8Bit(v.DbPassword.c_str()));
     edtInvalid->setText(QString::fromLocal8Bit(v.InvalidPage.c_str()));
+    chkAllowHttps->setChecked(v.AllowHttps);
 }
 
 TServerSettings TfrmSettings::EditedValues() const {
@@ -106,6 +116,7 @@ TServerSettings TfrmSettings::EditedValues() const {
     v.DbUserName = Local(edtUsername);
     v.DbPassword = Local(edtPassword);
     v.InvalidPage = Local(edtInvalid);
+    v.AllowHttps = chkAllowHttps->isChecked();
     return v;
 }
 

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings dialog: the site URL and the five values for the server side
-// (MySQL host, database, user, password, invalid page). "Ok" writes the
-// server's settings script coupsettings.php next to the executable and only
-// then takes the values; "Cancel" takes nothing.
+// (MySQL host, database, user, password, invalid page), and below them the
+// owner's choice to allow https sites. "Ok" writes the server's settings
+// script coupsettings.php next to the executable and only then takes the
+// values; "Cancel" takes nothing.
 
 #include "service/ServerSettings.h"
 
 #include <QDialog>
 #include <string>
 
+class QCheckBox;
 class QLineEdit;
 class TbsSkinButton;
 
@@ -25,7 +27,7 @@ public:
     // settings is the main window's ServerSettings, changed only by "Ok".
     explicit TfrmSettings(TServerSettings& settings, QWidget* parent = nullptr);
 
-    // Puts the values into the six edits.
+    // Puts the values into the six edits and the check box.
     void Fill(const TServerSettings& values);
 
     QLineEdit* edtSite = nullptr;
@@ -34,6 +36,7 @@ public:
     QLineEdit* edtUsername = nullptr;
     QLineEdit* edtPassword = nullptr;
     QLineEdit* edtInvalid = nullptr;
+    QCheckBox* chkAllowHttps = nullptr;
     TbsSkinButton* btnOk = nullptr;
     TbsSkinButton* btnCancel = nullptr;
 

@@ -44,6 +44,10 @@ CORVANTA_DECLARE_EID_TEXT(EIdReadLnMaxLineLengthExceeded, EIdException, "Max lin
 CORVANTA_DECLARE_EID_TEXT(EIdNotConnected, EIdException, "Not Connected");
 CORVANTA_DECLARE_EID_TEXT(EIdNoDataToRead, EIdException, "No data to read.");
 CORVANTA_DECLARE_EID_TEXT(EIdIOHandlerPropInvalid, EIdException, "IOHandler value is not valid");
+// A TLS handshake or session failed, or the peer's certificate was refused;
+// the message names the reason ("Certificate refused: certificate has
+// expired").
+CORVANTA_DECLARE_EID(EIdTLSError, EIdException);
 CORVANTA_DECLARE_EID_TEXT(EIdUnknownProtocol, EIdException, "");
 CORVANTA_DECLARE_EID_TEXT(EIdStreamWriteNotSupported, EIdException, "Unsupported operation.");
 // A server's answer past what the client takes in: a head over 1 MiB or

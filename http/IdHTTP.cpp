@@ -7,6 +7,7 @@
 #include "http/IdMemoryStream.h"
 #include "http/IdMultiPartFormDataStream.h"
 #include "http/IdStream.h"
+#include "http/IdTLSIOHandler.h"
 
 #include <strings.h>
 
@@ -210,13 +211,24 @@ void TIdHTTP::ConnectAndSend() {
     int port;
     if (!ParsePort(url_.Port, port))
         throw EConvertError("'" + url_.Port + "' is not a valid integer value");
-    if (!SameText(url_.Host, Host()) || port != Port()) {
+    const bool https = SameText(url_.Protocol, "HTTPS");
+    // A change of scheme needs another connection, as a change of host or
+    // port does. With https not allowed the handler is always the plain one.
+    const bool secure = https && allowHttps_;
+    const bool schemeChanged = secure != IOHandler().Secure();
+    if (!SameText(url_.Host, Host()) || port != Port() || schemeChanged) {
         CloseConnection();
         SetHost(url_.Host);
         SetPort(port);
     }
-    if (SameText(url_.Protocol, "HTTPS"))
+    if (https && !allowHttps_)
         throw EIdIOHandlerPropInvalid();
+    if (schemeChanged) {
+        if (secure)
+            SetIOHandler(std::make_unique<TIdTLSIOHandler>());
+        else
+            SetIOHandler(std::make_unique<TIdIOHandlerSocket>());
+    }
     if (Speaking1_0() && request_.Connection.empty())
         request_.Connection = "keep-alive";
 
@@ -324,7 +336,7 @@ std::string TIdHTTP::ComposeHead() {
         add("Authorization", "Basic Og==");
     add("Proxy-Authorization", request_.ProxyAuthorization);
     if (cookieManager_)
-        add("Cookie", cookieManager_->CookieHeaderFor(url_.Host, url_.Path, false));
+        add("Cookie", cookieManager_->CookieHeaderFor(url_.Host, url_.Path, IOHandler().Secure()));
     head += "\r\n";
     return head;
 }

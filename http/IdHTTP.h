@@ -58,6 +58,11 @@ public:
     // True while an operation runs.
     bool Busy() const { return busy_; }
 
+    // Whether https URLs go over the TLS handler. Off, an https URL fails
+    // with EIdIOHandlerPropInvalid before any connection is made.
+    bool AllowHttps() const { return allowHttps_; }
+    void SetAllowHttps(bool value) { allowHttps_ = value; }
+
     // The longest response body an operation takes in (a text reply, a
     // download, and also the body of a failed status or a redirect that is
     // read and dropped); a longer one fails with "Response body too large."
@@ -112,6 +117,7 @@ private:
     TIdURI url_;
     std::unique_ptr<TIdCookieManager> cookieManager_;
 
+    bool allowHttps_ = false;
     bool handleRedirects_ = true;
     int redirectMaximum_ = 15;
     bool allowCookies_ = true;

@@ -73,8 +73,10 @@ int TIdIOHandlerSocket::ConnectSocket(int handle, const sockaddr_in& address, in
     return result;
 }
 
-int TIdIOHandlerSocket::WaitReadable(int ms) const {
-    pollfd fd{handle_, POLLIN, 0};
+namespace {
+
+int WaitFor(int handle, short events, int ms) {
+    pollfd fd{handle, events, 0};
     for (;;) {
         // EINTR restarts the wait; a few extra milliseconds after a signal
         // do no harm to a read time-out.
@@ -85,7 +87,17 @@ int TIdIOHandlerSocket::WaitReadable(int ms) const {
     }
 }
 
-ssize_t TIdIOHandlerSocket::Recv(void* buffer, std::size_t count) const {
+}  // namespace
+
+int TIdIOHandlerSocket::WaitReadable(int ms) const {
+    return WaitFor(handle_, POLLIN, ms);
+}
+
+int TIdIOHandlerSocket::WaitWritable(int ms) const {
+    return WaitFor(handle_, POLLOUT, ms);
+}
+
+ssize_t TIdIOHandlerSocket::Recv(void* buffer, std::size_t count) {
     for (;;) {
         ssize_t n = ::recv(handle_, buffer, count, 0);
         if (n < 0 && errno == EINTR)
@@ -94,7 +106,7 @@ ssize_t TIdIOHandlerSocket::Recv(void* buffer, std::size_t count) const {
     }
 }
 
-ssize_t TIdIOHandlerSocket::Send(const void* buffer, std::size_t count) const {
+ssize_t TIdIOHandlerSocket::Send(const void* buffer, std::size_t count) {
     for (;;) {
         ssize_t n = ::send(handle_, buffer, count, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)

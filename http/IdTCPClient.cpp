@@ -18,23 +18,37 @@ void TIdTCPClient::Connect(int timeout) {
     if (Connected())
         throw EIdAlreadyConnected();
     ResetForConnect();
+    const auto started = std::chrono::steady_clock::now();
+    // A handshake after the connect shares its time-out.
+    int limit = -1;
+    struct Connecting {
+        TIdTCPClient& client;
+        explicit Connecting(TIdTCPClient& c) : client(c) {
+            client.connecting_ = true;
+            client.connectAborted_ = false;
+        }
+        ~Connecting() { client.connecting_ = false; }
+    } connecting(*this);
     try {
-        endpoint_.Allocate();
+        endpoint_->Allocate();
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_port = htons(std::uint16_t(port_));
         address.sin_addr = TIdStack::ResolveHost(host_);
         if (timeout != 0 && timeout != -1) {
+            limit = timeout;
             ConnectTimeoutWait(address, timeout);
         } else if (TIdAntiFreeze::ShouldUse()) {
+            limit = kPumpedConnectTimeout;
             ConnectTimeoutWait(address, kPumpedConnectTimeout);
         } else {
-            int err = TIdIOHandlerSocket::ConnectSocket(endpoint_.Handle(), address, -1);
+            int err = TIdIOHandlerSocket::ConnectSocket(endpoint_->Handle(), address, -1);
             if (err != 0)
                 TIdStack::RaiseSocketError(TIdStack::WSErrorFromErrno(err));
         }
+        Handshake(host_, limit, started);
     } catch (...) {
-        endpoint_.Close();
+        endpoint_->Close();
         hasEndpoint_ = false;
         throw;
     }
@@ -46,16 +60,7 @@ void TIdTCPClient::ConnectTimeoutWait(const sockaddr_in& address, int timeout) {
     if (TIdAntiFreeze::ShouldUse())
         step = std::clamp(TIdAntiFreeze::Instance()->IdleTimeOut, 1, kConnectStep);
 
-    struct Connecting {
-        TIdTCPClient& client;
-        explicit Connecting(TIdTCPClient& c) : client(c) {
-            client.connecting_ = true;
-            client.connectAborted_ = false;
-        }
-        ~Connecting() { client.connecting_ = false; }
-    } connecting(*this);
-
-    TIdConnectThread worker(endpoint_.Handle(), address);
+    TIdConnectThread worker(endpoint_->Handle(), address);
     int remaining = timeout;
     bool finished = false;
     while (remaining > step) {
@@ -77,7 +82,7 @@ void TIdTCPClient::ConnectTimeoutWait(const sockaddr_in& address, int timeout) {
     if (!finished) {
         worker.Terminate();
         worker.WaitFor();
-        endpoint_.Close();
+        endpoint_->Close();
         throw EIdConnectTimeout();
     }
     worker.WaitFor();

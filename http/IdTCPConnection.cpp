@@ -17,30 +17,40 @@ constexpr int kAborted = 10053;
 constexpr int kReset = 10054;
 }  // namespace
 
+TIdTCPConnection::TIdTCPConnection() : endpoint_(std::make_unique<TIdIOHandlerSocket>()) {}
+
 bool TIdTCPConnection::Connected() {
     if (!hasEndpoint_)
         return false;
-    if (closedGracefully_ && endpoint_.IsOpen())
-        endpoint_.Close();
-    return endpoint_.IsOpen();
+    if (closedGracefully_ && endpoint_->IsOpen())
+        endpoint_->Close();
+    return endpoint_->IsOpen();
 }
 
 void TIdTCPConnection::ReceiveAvailable() {
     const std::size_t size = std::size_t(RecvBufferSize());
-    ssize_t n = endpoint_.Recv(receiveBuffer_.Prepare(size), size);
+    ssize_t n;
+    try {
+        n = endpoint_->Recv(receiveBuffer_.Prepare(size), size);
+    } catch (const EIdException&) {
+        n = -1;  // a broken secure session: the handler has closed it
+    }
     if (n > 0) {
         receiveBuffer_.Commit(std::size_t(n));
         return;
     }
+    // Nothing whole has arrived yet (part of a TLS record).
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && endpoint_->IsOpen())
+        return;
     // A close or a failure: either way the socket is finished.
     closedGracefully_ = true;
-    endpoint_.Close();
+    endpoint_->Close();
 }
 
 void TIdTCPConnection::CheckForDataOnSource(int ms) {
     if (!Connected())
         return;
-    int rc = endpoint_.WaitReadable(ms);
+    int rc = endpoint_->WaitReadable(ms);
     if (rc > 0)
         ReceiveAvailable();
     else if (rc == 0)
@@ -50,7 +60,7 @@ void TIdTCPConnection::CheckForDataOnSource(int ms) {
 void TIdTCPConnection::CheckForGracefulDisconnect() {
     if (!Connected())
         return;
-    if (endpoint_.WaitReadable(0) > 0)
+    if (endpoint_->WaitReadable(0) > 0)
         ReceiveAvailable();
 }
 
@@ -58,7 +68,7 @@ bool TIdTCPConnection::WaitReadable(int ms) {
     if (!SocketOpen())
         throw EIdConnClosedGracefully();
     auto wait = [this](int slice) {
-        int rc = endpoint_.WaitReadable(slice);
+        int rc = endpoint_->WaitReadable(slice);
         if (rc < 0)
             TIdStack::RaiseLastSocketError();
         return rc > 0;
@@ -72,8 +82,9 @@ bool TIdTCPConnection::WaitReadable(int ms) {
     int remaining = ms;
     int current = ms < 0 ? slice : (ms % slice ? ms % slice : std::min(ms, slice));
     for (;;) {
-        // A pump may have closed the connection.
-        if (!SocketOpen())
+        // A pump may have closed the connection (or, during a handshake,
+        // asked the connect to give up).
+        if (!SocketOpen() || (connecting_ && connectAborted_))
             throw EIdConnClosedGracefully();
         if (wait(current))
             return true;
@@ -102,19 +113,22 @@ int TIdTCPConnection::ReadFromStack(bool raiseIfDisconnected, int timeout, bool 
             return -1;
         }
         const std::size_t size = std::size_t(RecvBufferSize());
-        ssize_t n = endpoint_.Recv(receiveBuffer_.Prepare(size), size);
+        ssize_t n = endpoint_->Recv(receiveBuffer_.Prepare(size), size);
         if (n > 0) {
             receiveBuffer_.Commit(std::size_t(n));
             return int(n);
         }
         if (n == 0) {
             closedGracefully_ = true;
-            endpoint_.Close();
+            endpoint_->Close();
             continue;
         }
+        // Part of a TLS record, or one without data: wait for more.
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            continue;
         const int number = TIdStack::WSErrorFromErrno(errno);
         if (number == kShutdown || number == kAborted) {
-            endpoint_.Close();
+            endpoint_->Close();
             if (!receiveBuffer_.Empty()) {
                 closedGracefully_ = true;
                 continue;
@@ -222,11 +236,11 @@ void TIdTCPConnection::ReadUntilClose(TIdStream& sink) {
 
 void TIdTCPConnection::SendAll(const char* bytes, std::size_t count) {
     while (count > 0) {
-        ssize_t n = endpoint_.Send(bytes, count);
+        ssize_t n = endpoint_->Send(bytes, count);
         if (n < 0) {
             const int number = TIdStack::WSErrorFromErrno(errno);
             if (number == kShutdown || number == kAborted || number == kReset)
-                endpoint_.Close();
+                endpoint_->Close();
             TIdStack::RaiseSocketError(number);
         }
         bytes += n;
@@ -286,7 +300,7 @@ void TIdTCPConnection::CloseConnection() {
     if (!hasEndpoint_)
         return;
     closedGracefully_ = true;
-    endpoint_.Close();
+    endpoint_->Close();
     hasEndpoint_ = false;
 }
 
@@ -298,9 +312,50 @@ void TIdTCPConnection::ResetForConnect() {
     writeCollector_.reset();
 }
 
-void TIdTCPConnection::OpenOnSocket(int handle) {
+void TIdTCPConnection::OpenOnSocket(int handle, const std::string& host, int timeout) {
     if (Connected())
         throw EIdAlreadyConnected();
     ResetForConnect();
-    endpoint_.Adopt(handle);
+    endpoint_->Adopt(handle);
+    try {
+        Handshake(host, timeout == 0 ? -1 : timeout, std::chrono::steady_clock::now());
+    } catch (...) {
+        endpoint_->Close();
+        hasEndpoint_ = false;
+        throw;
+    }
+}
+
+void TIdTCPConnection::Handshake(const std::string& host, int limitMs, std::chrono::steady_clock::time_point started) {
+    using namespace std::chrono;
+    for (;;) {
+        const TIdHandshakeWait wait = endpoint_->Handshake(host);
+        if (wait == TIdHandshakeWait::None)
+            return;
+        int remaining = IdTimeoutInfinite;
+        if (limitMs >= 0) {
+            remaining = limitMs - int(duration_cast<milliseconds>(steady_clock::now() - started).count());
+            if (remaining <= 0)
+                throw EIdConnectTimeout();
+        }
+        bool ready;
+        if (wait == TIdHandshakeWait::Readable) {
+            ready = WaitReadable(remaining);
+        } else {
+            // Like a send: without pumping.
+            const int rc = endpoint_->WaitWritable(remaining < 0 ? -1 : remaining);
+            if (rc < 0)
+                TIdStack::RaiseLastSocketError();
+            ready = rc > 0;
+        }
+        if (!ready)
+            throw EIdConnectTimeout();
+    }
+}
+
+void TIdTCPConnection::SetIOHandler(std::unique_ptr<TIdIOHandlerSocket> handler) {
+    if (Connected() || connecting_)
+        throw EIdAlreadyConnected();
+    CloseConnection();
+    endpoint_ = std::move(handler);
 }

@@ -11,7 +11,9 @@
 #include "http/IdBuffer.h"
 #include "http/IdIOHandlerSocket.h"
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,7 +30,7 @@ public:
     static constexpr int IdTimeoutDefault = -1;
     static constexpr int IdTimeoutInfinite = -2;
 
-    TIdTCPConnection() = default;
+    TIdTCPConnection();
     virtual ~TIdTCPConnection() = default;
     TIdTCPConnection(const TIdTCPConnection&) = delete;
     TIdTCPConnection& operator=(const TIdTCPConnection&) = delete;
@@ -93,8 +95,16 @@ public:
     bool ClosedGracefully() const { return closedGracefully_; }
 
     // Runs the connection over a socket connected elsewhere (one end of a
-    // socket pair feeding scripted bytes, in tests and fuzz targets).
-    void OpenOnSocket(int handle);
+    // socket pair feeding scripted bytes, in tests and fuzz targets). A
+    // secure handler then runs its handshake with host, waiting at most
+    // timeout ms (0: no limit).
+    void OpenOnSocket(int handle, const std::string& host = "", int timeout = 0);
+
+    // The handler the connection runs over: a plain socket at first.
+    TIdIOHandlerSocket& IOHandler() const { return *endpoint_; }
+    // Puts another handler in place; the current one must not be connected
+    // (EIdAlreadyConnected).
+    void SetIOHandler(std::unique_ptr<TIdIOHandlerSocket> handler);
 
 protected:
     // Receives once into the receive buffer, waiting at most timeout
@@ -106,13 +116,18 @@ protected:
     int ReadFromStack(bool raiseIfDisconnected, int timeout, bool raiseOnTimeout);
     // Starts a fresh endpoint: empty receive buffer, closed flag cleared.
     void ResetForConnect();
-    bool SocketOpen() const { return hasEndpoint_ && endpoint_.IsOpen(); }
+    // Runs the handler's handshake on the connected socket, waiting for each
+    // step at most until limitMs (< 0: no limit) have passed since started,
+    // pumping as reads do; EIdConnectTimeout when the limit passes.
+    void Handshake(const std::string& host, int limitMs, std::chrono::steady_clock::time_point started);
+    bool SocketOpen() const { return hasEndpoint_ && endpoint_->IsOpen(); }
     bool ClosedForReading() const { return closedGracefully_ || !SocketOpen(); }
 
-    TIdIOHandlerSocket endpoint_;
-    // The endpoint object stays alive for the connection's life, so a pump
-    // that closes the connection in the middle of a wait can never leave the
-    // waiting code with a freed endpoint; "freeing" it clears this flag.
+    // The endpoint object stays alive while the connection is open, so a
+    // pump that closes the connection in the middle of a wait can never
+    // leave the waiting code with a freed endpoint; "freeing" it clears
+    // hasEndpoint_. It is replaced only between connections.
+    std::unique_ptr<TIdIOHandlerSocket> endpoint_;
     bool hasEndpoint_ = false;
     bool connecting_ = false;
     bool connectAborted_ = false;

@@ -13,6 +13,7 @@ CORVANTA_PACKAGES=(
   xvfb xauth x11-utils imagemagick
   curl clang
   php-cli php-mysql mariadb-server mariadb-client chromium
+  libssl-dev stunnel4
 )
 
 corvanta_install_missing() {

@@ -15,6 +15,9 @@ struct TServerSettings {
     std::string DbPassword;   // database password, in clear; key "dbpassword"
     std::string InvalidPage;  // page for an invalid code; key "invalidpage"
     std::string ScriptName;   // always "couponsactions.php"; never stored
+    // The owner lets the client reach https:// sites; key "allowhttps",
+    // "1" for allowed. Not a server value: coupsettings.php never has it.
+    bool AllowHttps = false;
 
     bool operator==(const TServerSettings&) const = default;
 };

@@ -15,96 +15,22 @@
 //
 //   bench_http [requests] [megabytes] [rounds]
 
+#include "bench/common/CurlPeer.h"
 #include "http/IdFileStream.h"
 #include "http/IdHTTP.h"
 #include "http/IdMultiPartFormDataStream.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
-extern char** environ;
+using namespace curl_peer;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-void Check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "%s\n", what);
-        std::exit(1);
-    }
-}
-
-// Runs curl with the arguments; returns its wall time in seconds.
-double RunCurl(const std::vector<std::string>& arguments) {
-    std::vector<std::string> copies = arguments;
-    copies.insert(copies.begin(), "curl");
-    std::vector<char*> argv;
-    for (auto& a : copies)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const auto start = Clock::now();
-    pid_t pid;
-    Check(posix_spawnp(&pid, "curl", nullptr, nullptr, argv.data(), environ) == 0, "cannot start curl");
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double seconds = SecondsSince(start);
-    Check(WIFEXITED(status) && WEXITSTATUS(status) == 0, "curl failed");
-    return seconds;
-}
-
-std::unique_ptr<TIdMultiPartFormDataStream> ActionBody() {
-    auto body = std::make_unique<TIdMultiPartFormDataStream>();
-    body->AddField("action", "5");
-    body->AddField("end", "");
-    return body;
-}
-
-std::string BodyBytes(TIdMultiPartFormDataStream& body) {
-    std::string bytes(std::size_t(body.Size()), 0);
-    body.Seek(0, TSeekOrigin::soBeginning);
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        std::size_t n = body.Read(bytes.data() + got, bytes.size() - got);
-        if (n == 0)
-            break;
-        got += n;
-    }
-    return bytes;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double Best(const std::vector<double>& values) {
-    return *std::min_element(values.begin(), values.end());
-}
-
-// Runs ours and curl in alternating rounds; returns each side's times.
-void Alternate(int rounds, const std::function<double()>& ours, const std::function<double()>& curl,
-               std::vector<double>& oursTimes, std::vector<double>& curlTimes) {
-    for (int round = 0; round < rounds; ++round) {
-        oursTimes.push_back(ours());
-        curlTimes.push_back(curl());
-    }
-}
 
 void BenchPosts(int requests, int rounds, const TempDir& dir) {
     const std::string answer = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nOK";
@@ -116,32 +42,12 @@ void BenchPosts(int requests, int rounds, const TempDir& dir) {
     auto body = ActionBody();
     const std::string bodyFile = dir.File("body.bin");
     dir.Write("body.bin", BodyBytes(*body));
-    {
-        std::ofstream config(dir.File("curl.cfg"));
-        for (int i = 0; i < requests; ++i) {
-            config << "url = \"" << url << "\"\n"
-                   << "data-binary = \"@" << bodyFile << "\"\n"
-                   << "header = \"Content-Type: " << body->BodyContentType() << "\"\n"
-                   << "output = \"/dev/null\"\n"
-                   << "silent\nshow-error\n";
-            if (i + 1 < requests)
-                config << "next\n";
-        }
-    }
+    dir.Write("curl.cfg", PostConfig(requests, url, bodyFile, body->BodyContentType()));
 
     std::vector<double> each;
     TIdHTTP http;
     http.SetReadTimeout(60000);
-    auto ours = [&] {
-        const auto start = Clock::now();
-        for (int i = 0; i < requests; ++i) {
-            const auto one = Clock::now();
-            auto action = ActionBody();
-            Check(http.PostForm(url, *action) == "OK", "our POST did not get OK");
-            each.push_back(SecondsSince(one));
-        }
-        return SecondsSince(start);
-    };
+    auto ours = [&] { return PostAll(http, url, requests, each); };
     auto curl = [&] { return RunCurl({"-K", dir.File("curl.cfg")}); };
     std::vector<double> oursTimes, curlTimes;
     Alternate(rounds, ours, curl, oursTimes, curlTimes);

@@ -96,6 +96,40 @@ TEST(SettingsStore, EveryValueReadsBackAsWrittenBlanksAndQuotesIncluded) {
     EXPECT_NE(dir.Read("settings.dat").find("\r\ndbpassword=a \"b\" c\r\n"), std::string::npos);
 }
 
+TEST(SettingsStore, AllowHttpsComesAfterTheSixKeysAndOnlyOnceTurnedOn) {
+    TempDir dir;
+    const std::string path = dir.File("settings.dat");
+    const std::string six = "[Settings]\r\nwebserver=\r\ndbhostname=\r\ndbdatabase=\r\ndbusername=\r\n"
+                            "dbpassword=\r\ninvalidpage=\r\n";
+    TServerSettings s;
+    s.ScriptName = "couponsactions.php";
+    // Never turned on: the file is the one of the six keys alone.
+    SaveServerSettings(path, s);
+    EXPECT_EQ(dir.Read("settings.dat"), six);
+    EXPECT_FALSE(LoadServerSettings(path).AllowHttps);
+
+    s.AllowHttps = true;
+    SaveServerSettings(path, s);
+    EXPECT_EQ(dir.Read("settings.dat"), six + "allowhttps=1\r\n");
+    EXPECT_EQ(LoadServerSettings(path), s);
+
+    // Turned off again, the key says so rather than staying "1".
+    s.AllowHttps = false;
+    SaveServerSettings(path, s);
+    EXPECT_EQ(dir.Read("settings.dat"), six + "allowhttps=0\r\n");
+    EXPECT_EQ(LoadServerSettings(path), s);
+}
+
+TEST(SettingsStore, AllowHttpsOnlyWhenTheKeyReadsOne) {
+    const std::pair<const char*, bool> values[] = {{"1", true}, {" 1 ", true}, {"\"1\"", true}, {"0", false},
+                                                   {"yes", false}, {"true", false}, {"", false}, {"11", false}};
+    for (const auto& [value, allowed] : values) {
+        TempDir dir;
+        dir.Write("settings.dat", std::string("[Settings]\r\nwebserver=http://a\r\nALLOWHTTPS=") + value + "\r\n");
+        EXPECT_EQ(LoadServerSettings(dir.File("settings.dat")).AllowHttps, allowed) << "[" << value << "]";
+    }
+}
+
 TEST(SettingsStore, FailedWriteRaisesUnableToWriteAndLeavesTheOldFile) {
     TempDir dir;
     dir.Write("settings.dat", "[Settings]\r\nwebserver=old\r\n");

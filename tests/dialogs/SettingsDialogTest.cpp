@@ -6,6 +6,7 @@
 #include "tests/support/ReadOnlyDir.h"
 #include "tests/support/gui/MainWindowFixture.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -44,7 +45,14 @@ TEST_F(SettingsDialog, LayoutLabelsEditsInOrder) {
     Start();
     Open([](TfrmSettings* d) {
         EXPECT_EQ(d->windowTitle(), "Settings");
-        EXPECT_EQ(d->size(), QSize(409, 217));
+        // The described size, grown to fit the check box below the edits.
+        EXPECT_EQ(d->width(), 409);
+        EXPECT_GE(d->height(), 217 + d->chkAllowHttps->height());
+        EXPECT_GT(d->chkAllowHttps->y(), d->edtInvalid->y() + d->edtInvalid->height() - 1);
+        EXPECT_LE(d->chkAllowHttps->y() + d->chkAllowHttps->height(), d->btnOk->y());
+        EXPECT_EQ(d->chkAllowHttps->text(), "Allow secure https:// sites");
+        EXPECT_EQ(d->chkAllowHttps->accessibleName(), "Allow secure https:// sites");
+        EXPECT_FALSE(d->chkAllowHttps->isChecked());
         const char* labels[] = {"Site URL:", "MYSQL Host:", "Coupons Database:", "Database User:",
                                 "User Password:", "Invalid Page:"};
         QLineEdit* edits[] = {d->edtSite, d->edtHostname, d->edtDatabase, d->edtUsername, d->edtPassword, d->edtInvalid};
@@ -53,13 +61,11 @@ TEST_F(SettingsDialog, LayoutLabelsEditsInOrder) {
             EXPECT_EQ(edits[i]->echoMode(), QLineEdit::Normal);
             if (i > 0)
                 EXPECT_GT(edits[i]->y(), edits[i - 1]->y());
-            // Tab order follows the edits.
-            if (i < 5) {
-                QWidget* next = edits[i]->nextInFocusChain();
-                while (!(next->focusPolicy() & Qt::TabFocus))
-                    next = next->nextInFocusChain();
-                EXPECT_EQ(next, edits[i + 1]);
-            }
+            // Tab order follows the edits, then the check box.
+            QWidget* next = edits[i]->nextInFocusChain();
+            while (!(next->focusPolicy() & Qt::TabFocus))
+                next = next->nextInFocusChain();
+            EXPECT_EQ(next, i < 5 ? static_cast<QWidget*>(edits[i + 1]) : d->chkAllowHttps);
         }
         Click(d->btnCancel);
     });
@@ -160,6 +166,49 @@ TEST_F(SettingsDialog, ClosingTheWindowIsCancelAndCreatesSettingsWithSixEmptyVal
     EXPECT_FALSE(dir.Exists("coupsettings.php"));
     EXPECT_EQ(dir.Read("settings.dat"),
               "[Settings]\r\nwebserver=\r\ndbhostname=\r\ndbdatabase=\r\ndbusername=\r\ndbpassword=\r\ninvalidpage=\r\n");
+}
+
+TEST_F(SettingsDialog, AllowHttpsRoundTripsThroughSettingsButNotTheServerScript) {
+    dir.Write("settings.dat", "[Settings]\r\nwebserver=https://shop.example\r\n");
+    Start();
+    EXPECT_FALSE(window->ServerSettings.AllowHttps);
+    EXPECT_FALSE(window->IdHTTP1.AllowHttps());
+    Open([&](TfrmSettings* d) {
+        EXPECT_FALSE(d->chkAllowHttps->isChecked());
+        Type(d, {"https://shop.example", "db", "coupons", "owner", "secret", "bad"});
+        QTest::mouseClick(d->chkAllowHttps, Qt::LeftButton, {}, QPoint(8, d->chkAllowHttps->height() / 2));
+        EXPECT_TRUE(d->chkAllowHttps->isChecked());
+        Click(d->btnOk);
+    });
+    EXPECT_TRUE(window->ServerSettings.AllowHttps);
+    EXPECT_TRUE(window->IdHTTP1.AllowHttps());
+    EXPECT_EQ(dir.Read("settings.dat"),
+              "[Settings]\r\nwebserver=https://shop.example\r\ndbhostname=db\r\ndbdatabase=coupons\r\n"
+              "dbusername=owner\r\ndbpassword=secret\r\ninvalidpage=bad\r\nallowhttps=1\r\n");
+    EXPECT_EQ(dir.Read("coupsettings.php").find("https"), std::string::npos);
+    EXPECT_EQ(dir.Read("coupsettings.php").find("allow"), std::string::npos);
+
+    // At the next start the box shows it; a cancelled untick takes nothing.
+    window.reset();
+    Start();
+    EXPECT_TRUE(window->IdHTTP1.AllowHttps());
+    Open([&](TfrmSettings* d) {
+        EXPECT_TRUE(d->chkAllowHttps->isChecked());
+        d->chkAllowHttps->setChecked(false);
+        Click(d->btnCancel);
+    });
+    EXPECT_TRUE(window->ServerSettings.AllowHttps);
+    EXPECT_NE(dir.Read("settings.dat").find("\r\nallowhttps=1\r\n"), std::string::npos);
+
+    // Unticked with Ok: not allowed, and stored so.
+    Open([&](TfrmSettings* d) {
+        QTest::keyClick(d->chkAllowHttps, Qt::Key_Space);
+        EXPECT_FALSE(d->chkAllowHttps->isChecked());
+        Click(d->btnOk);
+    });
+    EXPECT_FALSE(window->ServerSettings.AllowHttps);
+    EXPECT_FALSE(window->IdHTTP1.AllowHttps());
+    EXPECT_NE(dir.Read("settings.dat").find("\r\ninvalidpage=bad\r\nallowhttps=0\r\n"), std::string::npos);
 }
 
 TEST_F(SettingsDialog, ReadOnlyDirectoryReportsTheFailureAndChangesNothing) {

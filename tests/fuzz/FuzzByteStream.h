@@ -4,6 +4,8 @@
 // the input goes into one end of a socket pair, whose sending side is then
 // shut down, and the connection reads from the other end through its real
 // receive path (buffer, line search, exact-length reads, close detection).
+// With a secure handler in place, the input is what the server sent during
+// and after the TLS handshake with host.
 
 #include "http/IdTCPConnection.h"
 
@@ -13,8 +15,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
-inline void OpenScriptedStream(TIdTCPConnection& connection, const std::uint8_t* data, std::size_t size) {
+inline void OpenScriptedStream(TIdTCPConnection& connection, const std::uint8_t* data, std::size_t size,
+                               const std::string& host = "") {
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
         std::abort();
@@ -30,5 +34,5 @@ inline void OpenScriptedStream(TIdTCPConnection& connection, const std::uint8_t*
     }
     ::shutdown(ends[0], SHUT_WR);
     ::close(ends[0]);
-    connection.OpenOnSocket(ends[1]);
+    connection.OpenOnSocket(ends[1], host);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/http/TransportTestUtil.h"
 
+#include "tests/support/Loopback.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -39,19 +41,9 @@ std::vector<long> RecordingPump::Gaps() const {
     return gaps;
 }
 
-namespace {
-sockaddr_in Loopback(int port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(std::uint16_t(port));
-    return address;
-}
-}  // namespace
-
 FullBacklogListener::FullBacklogListener() {
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = Loopback(0);
+    sockaddr_in address = LoopbackAddress(0);
     socklen_t length = sizeof address;
     // A backlog of 0 queues one connection; nothing is ever accepted.
     if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
@@ -61,7 +53,7 @@ FullBacklogListener::FullBacklogListener() {
     port_ = ntohs(address.sin_port);
     for (int i = 0; i < 3; ++i) {
         int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        sockaddr_in target = Loopback(port_);
+        sockaddr_in target = LoopbackAddress(port_);
         ::connect(fd, reinterpret_cast<sockaddr*>(&target), sizeof target);
         fillers_.push_back(fd);
     }
@@ -79,7 +71,7 @@ FullBacklogListener::~FullBacklogListener() {
 
 int RefusingPort() {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = Loopback(0);
+    sockaddr_in address = LoopbackAddress(0);
     socklen_t length = sizeof address;
     ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
