@@ -206,7 +206,7 @@ const Operation kGetToStream{"GetToStream", [](TIdHTTP& http, const std::string&
                                  return "file of " + std::to_string(sink.Size());
                              }};
 
-constexpr std::int64_t kSmallLimit = 24 << 20;
+constexpr std::int64_t kSmallLimit = 16 << 20;
 
 struct EndlessBody {
     const char* name;
