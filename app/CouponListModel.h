@@ -25,6 +25,8 @@ public:
 
 protected:
     QString Text(int row, int column) const override;
+    int CompareRows(int a, int b, int column) const override;
+    void ReorderRows(const std::vector<int>& order) override;
 
 private:
     std::vector<TCouponRow> rows_;

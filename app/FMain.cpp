@@ -2,6 +2,7 @@
 #include "app/FMain.h"
 
 #include "BuildOptions.h"
+#include "app/CouponListMenu.h"
 #include "app/SettingsStore.h"
 #include "branding/Branding.h"
 #include "branding/GifBanner.h"
@@ -115,6 +116,7 @@ void TfrmMain::BuildLayout() {
     lvwItems->setAccessibleName(QStringLiteral("Coupons"));
     lvwItems->SetModel(CouponList, {200, 132, 150});
     layout->addWidget(lvwItems, 1);
+    CouponListMenu = new TCouponListMenu(*this);
 
     bsSkinPanel4 = new QFrame(this);
     bsSkinPanel4->setObjectName(QStringLiteral("bsSkinPanel4"));
@@ -419,5 +421,6 @@ void TfrmMain::btnStatsClick() {
         return;
     // Creating the window downloads the log, before the window shows.
     TfrmStats frmStats(couponService_, this);
+    frmStats.Messages = &msgMain;
     frmStats.exec();
 }

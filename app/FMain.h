@@ -22,6 +22,7 @@
 
 class QFrame;
 class QTimer;
+class TCouponListMenu;
 class TbsSkinButton;
 class TbsSkinLinkLabel;
 
@@ -83,6 +84,8 @@ public:
     TbsSkinLinkLabel* lblLink1URL = nullptr;
     TbsSkinLinkLabel* lblLink2URL = nullptr;
     QTimer* Timer1 = nullptr;
+    // The coupon list's context menu and shortcuts.
+    TCouponListMenu* CouponListMenu = nullptr;
 
 signals:
     // The deferred start-up has run all its steps.

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QScreen>
 
 namespace {
@@ -51,4 +52,19 @@ QHBoxLayout* CentredButtonRow(std::initializer_list<QWidget*> buttons) {
         row->addWidget(b);
     row->addStretch(1);
     return row;
+}
+
+QHBoxLayout* RightButtonRow(std::initializer_list<QWidget*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QWidget* b : buttons)
+        row->addWidget(b);
+    return row;
+}
+
+QLabel* LabelFor(const char* caption, QWidget* control, QWidget* parent) {
+    auto* label = new QLabel(QString::fromLatin1(caption), parent);
+    label->setBuddy(control);
+    control->setAccessibleName(label->text());
+    return label;
 }

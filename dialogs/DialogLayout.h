@@ -13,3 +13,9 @@ void SetDialogFlags(QDialog* dialog, bool minimise = false);
 
 // A row of buttons side by side, centred.
 QHBoxLayout* CentredButtonRow(std::initializer_list<QWidget*> buttons);
+// A row of buttons side by side at the right.
+QHBoxLayout* RightButtonRow(std::initializer_list<QWidget*> buttons);
+
+class QLabel;
+// A label that names control: its buddy, and the control's accessible name.
+QLabel* LabelFor(const char* caption, QWidget* control, QWidget* parent);

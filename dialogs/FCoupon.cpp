@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/FCoupon.h"
 
+#include "dialogs/CouponValues.h"
 #include "dialogs/DialogLayout.h"
 #include "service/CouponService.h"
 #include "service/SplitByChar.h"
@@ -194,54 +195,23 @@ TCouponRecord TfrmCoupon::WireValues() const {
     r.coupexpirdate = WireDate(d.year(), d.month(), d.day());
     r.couponorderurl = WireText(edtURL->text(), fetchedURL_);
     const QString comments = CommentsText();
-    if (comments == fetchedComments_.shown) {
-        r.couponcomments = fetchedComments_.bytes;
-    } else {
-        // The memo's lines travel separated by CR LF.
-        for (char ch : Local(comments)) {
-            if (ch == '\n')
-                r.couponcomments += '\r';
-            r.couponcomments += ch;
-        }
-    }
+    // Edited, the memo's lines travel separated by CR LF.
+    r.couponcomments = comments == fetchedComments_.shown ? fetchedComments_.bytes : CrLfLines(Local(comments));
     r.coupcreatedate = WireDateToday();
     return r;
 }
 
 std::string TfrmCoupon::UntransportableValue() const {
-    struct Field {
-        const char* name;
-        std::string value;
-        bool lineBreaksAllowed;
-    };
     const TCouponRecord wire = WireValues();
-    const Field fields[] = {
+    return UntransportableText({
         {"Coupon Name", wire.coupname, false},
         {"Coupon Code", wire.coupcode, false},
         {"Discounted Order Page", wire.couponorderurl, false},
         {"Comments", wire.couponcomments, true},
-    };
-    for (const Field& f : fields) {
-        for (char ch : f.value) {
-            const char* what = ch == ',' ? "a comma (,)" : ch == '^' ? "a caret (^)" : nullptr;
-            if (!what && !f.lineBreaksAllowed && (ch == '\r' || ch == '\n'))
-                what = "a line break";
-            if (what)
-                return std::string("The ") + f.name + " cannot hold " + what +
-                       ": the server could not give it back correctly. Please remove it.";
-        }
-    }
-    return {};
+    });
 }
 
-QString TfrmCoupon::CommentsText() const {
-    // The raw text, so characters such as the non-breaking space pass
-    // unchanged; the document's paragraph and line separators are line ends.
-    QString text = memComments->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    return text;
-}
+QString TfrmCoupon::CommentsText() const { return MemoText(memComments); }
 
 void TfrmCoupon::Warn(const std::string& text) { msg_.MessageDlg(text, mtWarning, {mbOK}, 0); }
 

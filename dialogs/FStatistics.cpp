@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/FStatistics.h"
 
+#include "dialogs/CodeFiguresModel.h"
+#include "dialogs/CsvExport.h"
 #include "dialogs/DialogLayout.h"
 #include "dialogs/TraceListModel.h"
+#include "dialogs/UseFigures.h"
+#include "dialogs/UsesChart.h"
 #include "service/CouponService.h"
 #include "toolkit/SkinButton.h"
 #include "toolkit/SkinDateEdit.h"
@@ -15,7 +19,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace {
@@ -104,8 +110,9 @@ TfrmStats::TfrmStats(TCouponService& service, QWidget* parent) : QDialog(parent)
     left->addStretch(1);
     auto* body = new QHBoxLayout;
     body->addLayout(left);
-    body->addWidget(lvwItems, 1);
+    body->addWidget(BuildFigureTabs(), 1);
     auto* bottom = new QHBoxLayout;
+    bottom->addWidget(btnExport);
     bottom->addStretch(1);
     bottom->addWidget(btnOk);
     auto* layout = new QVBoxLayout(this);
@@ -179,6 +186,7 @@ void TfrmStats::ShowFiltered() {
             continue;
         rows.push_back(i);
     }
+    ShowFigures(rows);
     list_->SetRows(std::move(rows));
 }
 
@@ -187,3 +195,46 @@ void TfrmStats::btnShowClick() { ShowFiltered(); }
 void TfrmStats::btnOkClick() { done(1); }
 
 void TfrmStats::reject() { done(2); }
+
+// The described list stands on the first tab as it is; the figures of the
+// same uses stand beside it.
+QWidget* TfrmStats::BuildFigureTabs() {
+    pgcUses = new QTabWidget(this);
+    pgcUses->setObjectName(QStringLiteral("pgcUses"));
+    pgcUses->addTab(lvwItems, QStringLiteral("Uses"));
+    codes_ = new TCodeFiguresModel(this);
+    lvwCodes = new TbsSkinListView(pgcUses);
+    lvwCodes->setObjectName(QStringLiteral("lvwCodes"));
+    lvwCodes->setAccessibleName(QStringLiteral("Per Code"));
+    lvwCodes->SetModel(codes_, {132, 60, 150, 150});
+    pgcUses->addTab(lvwCodes, QStringLiteral("Per Code"));
+    chtDays = new TUsesChart(pgcUses);
+    lvwItems->ensurePolished();
+    chtDays->ApplySkin(lvwItems->palette());
+    pgcUses->addTab(chtDays, QStringLiteral("Per Day"));
+    btnExport = new TbsSkinButton(QStringLiteral("Export CSV..."), this);
+    btnExport->setObjectName(QStringLiteral("btnExport"));
+    connect(btnExport, &QPushButton::clicked, this, &TfrmStats::btnExportClick);
+    return pgcUses;
+}
+
+void TfrmStats::ShowFigures(const std::vector<std::size_t>& rows) {
+    // The traces no longer change once loaded: their codes are numbered at
+    // the first Show, which keeps that work out of the window's opening.
+    if (!figures_)
+        figures_ = std::make_unique<TUseFigures>(traces_);
+    codes_->SetRows(figures_->PerCode(rows));
+    std::optional<TDayRange> range;
+    if (rbtDateSel->isChecked())
+        range = TDayRange{edtDateFixed->date().toJulianDay(), edtDateFixed->date().toJulianDay()};
+    else if (rbtDateRange->isChecked())
+        range = TDayRange{edtDateIni->date().toJulianDay(), edtDateEnd->date().toJulianDay()};
+    chtDays->SetFigures(figures_->PerPeriod(rows, range, QLocale().firstDayOfWeek()));
+}
+
+void TfrmStats::btnExportClick() {
+    // The rows of "Uses" as the list shows them, in its order.
+    const std::string csv = UsesCsv(static_cast<std::size_t>(list_->rowCount()),
+                                    [this](std::size_t i) -> const TTrace& { return list_->Trace(static_cast<int>(i)); });
+    SaveCsvFile(this, Messages ? *Messages : ownMessages_, DatedFileName(QStringLiteral("uses")), csv);
+}

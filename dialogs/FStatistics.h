@@ -6,15 +6,21 @@
 
 #include "dialogs/StatisticsParser.h"
 #include "dialogs/Trace.h"
+#include "toolkit/SkinMessage.h"
 
 #include <QDialog>
+#include <memory>
 #include <vector>
 
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
+class QTabWidget;
+class TCodeFiguresModel;
 class TCouponService;
 class TTraceListModel;
+class TUseFigures;
+class TUsesChart;
 class TbsSkinButton;
 class TbsSkinDateEdit;
 class TbsSkinListView;
@@ -42,6 +48,14 @@ public:
     TbsSkinButton* btnShow = nullptr;
     TbsSkinListView* lvwItems = nullptr;
     TbsSkinButton* btnOk = nullptr;
+    // Beside the list: the uses at a glance, and their export.
+    QTabWidget* pgcUses = nullptr;  // "Uses" (lvwItems), "Per Code", "Per Day"
+    TbsSkinListView* lvwCodes = nullptr;
+    TUsesChart* chtDays = nullptr;
+    TbsSkinButton* btnExport = nullptr;  // "Export CSV..."
+    // The message dialog for what the export has to say; the window's own
+    // when none is given.
+    TbsSkinMessage* Messages = nullptr;
 
     // Rebuilds the list from the traces and the filters.
     void ShowFiltered();
@@ -55,8 +69,14 @@ private:
     void ParseStatistics(const std::string& reply);
     void btnShowClick();
     void btnOkClick();
+    QWidget* BuildFigureTabs();
+    void ShowFigures(const std::vector<std::size_t>& rows);
+    void btnExportClick();
 
     TCouponService& service_;
     std::vector<TTrace> traces_;
     TTraceListModel* list_ = nullptr;
+    std::unique_ptr<TUseFigures> figures_;
+    TCodeFiguresModel* codes_ = nullptr;
+    TbsSkinMessage ownMessages_;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/TraceListModel.h"
 
+#include "toolkit/NaturalOrder.h"
 #include "toolkit/WireText.h"
 
 #include <QDate>
@@ -151,4 +152,24 @@ QString TTraceListModel::Text(int row, int column) const {
     case 1: return DateUsedText(t.DateUsed);
     default: return ShownText(t.ComputerIP);
     }
+}
+
+int CompareDates(const TDateTime& a, const TDateTime& b) {
+    if (a.Day != b.Day)
+        return a.Day < b.Day ? -1 : 1;
+    return a.Seconds < b.Seconds ? -1 : a.Seconds > b.Seconds ? 1 : 0;
+}
+
+int TTraceListModel::CompareRows(int a, int b, int column) const {
+    const TTrace& x = Trace(a);
+    const TTrace& y = Trace(b);
+    switch (column) {
+    case 0: return NaturalCompare(x.CouponCode, y.CouponCode);
+    case 1: return CompareDates(x.DateUsed, y.DateUsed);
+    default: return NaturalCompare(x.ComputerIP, y.ComputerIP);
+    }
+}
+
+void TTraceListModel::ReorderRows(const std::vector<int>& order) {
+    Permute(rows_, order);
 }

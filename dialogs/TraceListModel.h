@@ -23,6 +23,9 @@ public:
 
 protected:
     QString Text(int row, int column) const override;
+    // Codes and addresses in the natural order, dates as dates.
+    int CompareRows(int a, int b, int column) const override;
+    void ReorderRows(const std::vector<int>& order) override;
 
 private:
     const std::vector<TTrace>& traces_;
@@ -37,3 +40,6 @@ QString DateUsedText(const TDateTime& when);
 // the brackets and separators that surrounded the zone: Catalan
 // "H:mm:ss (t)" gives "H:mm:ss", Belarusian "HH:mm:ss, t" "HH:mm:ss".
 QString LongTimeWithoutZone(const QString& timeFormat);
+
+// Two date-times in time order: negative, zero or positive.
+int CompareDates(const TDateTime& a, const TDateTime& b);

@@ -14,6 +14,9 @@ CORVANTA_PACKAGES=(
   curl clang
   php-cli php-mysql mariadb-server mariadb-client chromium
   libssl-dev stunnel4
+  apache2 libapache2-mod-php
+  # Charts; Debian's qt6-charts-dev lacks its dependency on the OpenGL module.
+  qt6-charts-dev libqt6opengl6-dev python3
 )
 
 corvanta_install_missing() {
@@ -31,8 +34,9 @@ corvanta_install_missing() {
   export DEBIAN_FRONTEND=noninteractive
   # The package lists of a fresh machine may be empty or stale.
   $sudo apt-get update -q || return 1
-  # Installing mariadb-server must not start a system-wide server: the
-  # scripts start their own on loopback in a private data directory.
+  # Installing mariadb-server or apache2 must not start a system-wide
+  # server: the scripts and tests start their own on loopback, with data
+  # and configuration of their own.
   if [ ! -e /usr/sbin/policy-rc.d ]; then
     printf '#!/bin/sh\nexit 101\n' | $sudo tee /usr/sbin/policy-rc.d >/dev/null
     $sudo chmod +x /usr/sbin/policy-rc.d

@@ -19,6 +19,14 @@
 // Every value reaches the database as a bound parameter; no request text is
 // ever part of a query.
 //
+// The list and the log (actions 5 and 6) are streamed: records go out in
+// blocks as the database hands them over, so the script's memory stays the
+// same whatever the size of the tables. Writes run in transactions that
+// take the coupon's row before its uses and are tried again when the
+// database reports a deadlock or a lock wait that timed out, as it does
+// when a buyer races the owner, and as a replicated database (a Galera
+// cluster) does when it finds a conflict at commit.
+//
 // An optional coupaccess.php beside this script limits every action but the
 // buyers' action 7 to listed client addresses (see README).
 
@@ -54,7 +62,8 @@ function fail(int $status, string $text): never
     throw new ReplyError($status, $text);
 }
 
-function send_reply(int $status, string $text): void
+/** Drops whatever was buffered and sets the headers of a plain-text reply. */
+function send_headers(int $status): void
 {
     while (ob_get_level() > 0) {
         ob_end_clean();
@@ -64,6 +73,11 @@ function send_reply(int $status, string $text): void
     header('Content-Type: text/plain');
     header('X-Content-Type-Options: nosniff');
     header('Cache-Control: no-store');
+}
+
+function send_reply(int $status, string $text): void
+{
+    send_headers($status);
     echo $text;
 }
 
@@ -81,6 +95,19 @@ function send_redirect(string $url): void
 // Settings and access
 
 /**
+ * A host's opcode cache looks at a cached file only now and then, or never;
+ * the owner's settings and access list count from the next request after
+ * they were uploaded, so their cached copies are checked against the files.
+ */
+function forget_stale_copy(string $file): void
+{
+    if (function_exists('opcache_invalidate')) {
+        // A host may restrict the call; the cache then has its way.
+        @opcache_invalidate($file);
+    }
+}
+
+/**
  * The five values of coupsettings.php. The file is PHP source; it is run in
  * a scope of its own and anything it prints is thrown away.
  */
@@ -90,6 +117,7 @@ function load_settings(): array
     if (!is_file($file)) {
         fail(500, 'ERROR: the server settings file coupsettings.php is missing');
     }
+    forget_stale_copy($file);
     try {
         $values = (static function (string $file): array {
             $hostname = $database = $username = $password = $invalidpage = null;
@@ -123,6 +151,7 @@ function check_access(): void
     if (!file_exists($file)) {
         return;
     }
+    forget_stale_copy($file);
     try {
         $allowed = (static function (string $file) {
             $allowedaddresses = null;
@@ -278,6 +307,40 @@ function rows(mysqli $db, string $sql, array $params = []): array
     return $rows;
 }
 
+// MariaDB's and MySQL's "deadlock found" (a Galera cluster gives it for a
+// conflict found at commit too) and "lock wait timeout exceeded".
+const RETRIED_ERRORS = [1213, 1205];
+const ATTEMPTS = 5;
+
+/**
+ * Runs $work in a transaction and commits it; tries the whole transaction
+ * again, after a short pause of random length so the racers part, when the
+ * database gave it up for a deadlock or a lock wait. Only a committed
+ * transaction counts: what $work returns is returned after the commit.
+ */
+function in_transaction(mysqli $db, callable $work): mixed
+{
+    for ($attempt = 1; ; ++$attempt) {
+        try {
+            $db->begin_transaction();
+            $result = $work();
+            $db->commit();
+            return $result;
+        } catch (Throwable $e) {
+            try {
+                $db->rollback();
+            } catch (Throwable $ignored) {
+                // A connection that is gone has rolled back on its own.
+            }
+            if (!($e instanceof mysqli_sql_exception) || !in_array($e->getCode(), RETRIED_ERRORS, true)
+                || $attempt >= ATTEMPTS) {
+                throw $e;
+            }
+        }
+        usleep(random_int(5000, 25000) * $attempt);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Request fields
 
@@ -368,14 +431,74 @@ function coupon_fields(bool $adding): array
 // ---------------------------------------------------------------------------
 // Replies with records
 
-/** Records of double-quoted values, "^" after each, "OK" last. */
-function records_reply(array $records): string
+// The streamed replies go out in blocks of about this many bytes.
+const STREAM_BLOCK = 65536;
+
+// Set once the first block of a streamed reply has gone out: from then on a
+// failure can no longer change the status, only cut the reply short.
+$GLOBALS['streaming'] = false;
+
+/**
+ * Ends a streamed reply that failed after its first block: the reply stops
+ * without its final "^OK", with the failure line on a record of its own,
+ * which no reader of the grammar takes for a whole reply. The details go to
+ * the web server's log.
+ */
+function cut_stream(string $why): void
 {
-    $out = '';
-    foreach ($records as $record) {
-        $out .= '"' . implode('","', $record) . '"^';
+    error_log('couponsactions.php: a streamed reply was cut short: ' . $why);
+    echo 'ERROR: the server failed';
+}
+
+/**
+ * A column that the database fills with one record of the reply grammar:
+ * the values between double quotes, joined by commas, "^" after.
+ */
+function record_sql(array $columns): string
+{
+    return "CONCAT('\"', " . implode(", '\",\"', ", $columns) . ", '\"^')";
+}
+
+/**
+ * The records of a query whose one column is a record_sql(), read
+ * unbuffered and written as they come: the script holds one block of
+ * records, never the table. Until the first block is out a failure still
+ * gives the usual failure reply.
+ */
+function stream_records(mysqli $db, string $sql): void
+{
+    $result = $db->query($sql, MYSQLI_USE_RESULT);
+    $block = '';
+    try {
+        while (($row = $result->fetch_row()) !== null && $row !== false) {
+            $block .= $row[0];
+            if (strlen($block) >= STREAM_BLOCK) {
+                if (!$GLOBALS['streaming']) {
+                    send_headers(200);
+                    $GLOBALS['streaming'] = true;
+                }
+                echo $block;
+                flush();
+                $block = '';
+            }
+        }
+        // A read that fails mid-way ends the loop like the last row does.
+        if ($db->errno !== 0) {
+            throw new mysqli_sql_exception($db->error, $db->errno);
+        }
+        $result->free();
+    } catch (Throwable $e) {
+        if (!$GLOBALS['streaming']) {
+            throw $e;
+        }
+        cut_stream(get_class($e) . ': ' . $e->getMessage());
+        return;
     }
-    return $out . 'OK';
+    if (!$GLOBALS['streaming']) {
+        send_reply(200, $block . 'OK');
+        return;
+    }
+    echo $block, 'OK';
 }
 
 const WIRE_DATE = "'%Y-%c-%e'";
@@ -393,23 +516,26 @@ function action_check(mysqli $db): string
 function action_add(mysqli $db): string
 {
     [, $code, $name, $expired, $type, $days, $date, $url, $comments, $created] = coupon_fields(true);
-    // Looked up first so a refused add spends no identifier; the unique key
-    // still decides between two adds that race.
-    if (rows($db, 'SELECT 1 FROM ' . COUPONS_TABLE . ' WHERE coupcode = ?', [$code])) {
-        return 'EXIST RECORD';
-    }
-    try {
-        run($db, 'INSERT INTO ' . COUPONS_TABLE . ' (coupcode, coupname, coupexpired, coupexpirtype,
-                  coupexpirdays, coupexpirdate, couponorderurl, couponcomments, coupcreatedate)
-                  VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)',
-            [$code, $name, $expired, $type, $days, $date, $url, $comments, $created])->close();
-    } catch (mysqli_sql_exception $e) {
-        if ($e->getCode() === 1062) {
+    return in_transaction($db, static function () use ($db, $code, $name, $expired, $type, $days, $date, $url,
+                                                        $comments, $created): string {
+        // Looked up first so a refused add spends no identifier; the unique
+        // key still decides between two adds that race.
+        if (rows($db, 'SELECT 1 FROM ' . COUPONS_TABLE . ' WHERE coupcode = ?', [$code])) {
             return 'EXIST RECORD';
         }
-        throw $e;
-    }
-    return 'OK';
+        try {
+            run($db, 'INSERT INTO ' . COUPONS_TABLE . ' (coupcode, coupname, coupexpired, coupexpirtype,
+                      coupexpirdays, coupexpirdate, couponorderurl, couponcomments, coupcreatedate)
+                      VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)',
+                [$code, $name, $expired, $type, $days, $date, $url, $comments, $created])->close();
+        } catch (mysqli_sql_exception $e) {
+            if ($e->getCode() === 1062) {
+                return 'EXIST RECORD';
+            }
+            throw $e;
+        }
+        return 'OK';
+    });
 }
 
 function action_update(mysqli $db): string
@@ -417,68 +543,100 @@ function action_update(mysqli $db): string
     // The creation date is kept: a coupon valid for some days counts them
     // from when it was made, not from its last edit.
     [$id, $code, $name, $expired, $type, $days, $date, $url, $comments] = coupon_fields(false);
-    $db->begin_transaction();
-    try {
+    return in_transaction($db, static function () use ($db, $id, $code, $name, $expired, $type, $days, $date,
+                                                        $url, $comments): string {
+        // The coupon's row first, by its key, as redemption and delete take it.
         if (!rows($db, 'SELECT coupid FROM ' . COUPONS_TABLE . ' WHERE coupid = ? FOR UPDATE', [$id])) {
-            $db->rollback();
             return "DON'T EXIST RECORD";
         }
-        run($db, 'UPDATE ' . COUPONS_TABLE . ' SET coupcode = ?, coupname = ?, coupexpired = ?,
-                  coupexpirtype = ?, coupexpirdays = ?, coupexpirdate = ?, couponorderurl = ?,
-                  couponcomments = ? WHERE coupid = ?',
-            [$code, $name, $expired, $type, $days, $date, $url, $comments, $id])->close();
-        $db->commit();
-    } catch (mysqli_sql_exception $e) {
-        $db->rollback();
-        if ($e->getCode() === 1062) {
-            // Another coupon has that code.
-            return 'EXIST RECORD';
+        try {
+            run($db, 'UPDATE ' . COUPONS_TABLE . ' SET coupcode = ?, coupname = ?, coupexpired = ?,
+                      coupexpirtype = ?, coupexpirdays = ?, coupexpirdate = ?, couponorderurl = ?,
+                      couponcomments = ? WHERE coupid = ?',
+                [$code, $name, $expired, $type, $days, $date, $url, $comments, $id])->close();
+        } catch (mysqli_sql_exception $e) {
+            if ($e->getCode() === 1062) {
+                // Another coupon has that code; the statement changed nothing.
+                return 'EXIST RECORD';
+            }
+            throw $e;
         }
-        throw $e;
+        return 'OK';
+    });
+}
+
+/**
+ * The pieces of a comma-separated list, one at a time: a list of a million
+ * identifiers is walked without a million strings in memory.
+ */
+function list_pieces(string $list): Generator
+{
+    $start = 0;
+    while (($comma = strpos($list, ',', $start)) !== false) {
+        yield substr($list, $start, $comma - $start);
+        $start = $comma + 1;
     }
-    return 'OK';
+    yield substr($list, $start);
+}
+
+const DELETE_CHUNK = 500;
+
+function delete_coupons(mysqli $db, array $ids): void
+{
+    $marks = implode(',', array_fill(0, count($ids), '?'));
+    run($db, 'DELETE FROM ' . COUPONS_TABLE . " WHERE coupid IN ($marks)", $ids)->close();
 }
 
 function action_delete(mysqli $db): string
 {
     $ids = field('coupdeleteids');
     field('end');
+    // A coupon's row goes before its uses (the key's cascade), the order in
+    // which redemption takes them.
     if ($ids === 'all') {
-        run($db, 'DELETE FROM ' . COUPONS_TABLE)->close();
+        in_transaction($db, static fn() => run($db, 'DELETE FROM ' . COUPONS_TABLE)->close());
         return 'OK';
     }
-    // Each identifier is checked on its own: one pattern over the whole list
-    // runs out of the regular-expression engine's stack for a few thousand.
-    $list = array_values(array_unique(explode(',', $ids)));
-    foreach ($list as $id) {
+    // Every identifier is checked before anything is deleted. Each on its
+    // own: one pattern over the whole list runs out of the regular-expression
+    // engine's stack for a few thousand.
+    foreach (list_pieces($ids) as $id) {
         identifier($id, 'coupdeleteids');
     }
-    $db->begin_transaction();
-    try {
-        foreach (array_chunk($list, 500) as $chunk) {
-            $marks = implode(',', array_fill(0, count($chunk), '?'));
-            run($db, 'DELETE FROM ' . COUPONS_TABLE . " WHERE coupid IN ($marks)", $chunk)->close();
+    in_transaction($db, static function () use ($db, $ids): void {
+        $chunk = [];
+        foreach (list_pieces($ids) as $id) {
+            $chunk[] = $id;
+            if (count($chunk) === DELETE_CHUNK) {
+                delete_coupons($db, $chunk);
+                $chunk = [];
+            }
         }
-        $db->commit();
-    } catch (Throwable $e) {
-        $db->rollback();
-        throw $e;
-    }
+        if ($chunk) {
+            delete_coupons($db, $chunk);
+        }
+    });
     return 'OK';
 }
 
-function action_list(mysqli $db): string
+function action_list(mysqli $db): void
 {
     field('end');
-    return records_reply(rows($db, 'SELECT coupid, coupcode, coupname, coupexpired FROM '
-        . COUPONS_TABLE . ' ORDER BY coupid'));
+    stream_records($db, 'SELECT ' . record_sql(['coupid', 'coupcode', 'coupname', 'coupexpired']) . ' FROM '
+        . COUPONS_TABLE . ' ORDER BY coupid');
 }
 
-function action_statistics(mysqli $db): string
+/**
+ * The log in the order the uses were logged. By identifier, which is the
+ * table's own order: the database streams it as it reads it, where an order
+ * by date would first sort the whole log. A DATETIME without fractions
+ * becomes text as "yyyy-mm-dd hh:mm:ss", the layout the client reads.
+ */
+function action_statistics(mysqli $db): void
 {
     field('end');
-    return records_reply(rows($db, "SELECT useid, coupcode, DATE_FORMAT(usedate, '%Y-%m-%d %H:%i:%s'),
-        computerip FROM " . USES_TABLE . ' ORDER BY usedate, useid'));
+    stream_records($db, 'SELECT ' . record_sql(['useid', 'coupcode', 'usedate', 'computerip']) . ' FROM '
+        . USES_TABLE . ' ORDER BY useid');
 }
 
 function action_code_exists(mysqli $db): string
@@ -493,9 +651,10 @@ function action_fetch(mysqli $db): string
 {
     $id = identifier(field('coupid'), 'coupid');
     field('end');
-    return records_reply(rows($db, 'SELECT coupid, coupcode, coupname, coupexpired, coupexpirtype,
-        coupexpirdays, DATE_FORMAT(coupexpirdate, ' . WIRE_DATE . '), couponorderurl, couponcomments,
-        DATE_FORMAT(coupcreatedate, ' . WIRE_DATE . ') FROM ' . COUPONS_TABLE . ' WHERE coupid = ?', [$id]));
+    $found = rows($db, 'SELECT ' . record_sql(['coupid', 'coupcode', 'coupname', 'coupexpired', 'coupexpirtype',
+        'coupexpirdays', 'DATE_FORMAT(coupexpirdate, ' . WIRE_DATE . ')', 'couponorderurl', 'couponcomments',
+        'DATE_FORMAT(coupcreatedate, ' . WIRE_DATE . ')']) . ' FROM ' . COUPONS_TABLE . ' WHERE coupid = ?', [$id]);
+    return ($found[0][0] ?? '') . 'OK';
 }
 
 /**
@@ -512,32 +671,9 @@ function action_redeem(): void
     $target = null;
     if (is_string($code) && $code !== '') {
         $db = connect_database($settings);
-        $db->begin_transaction();
-        try {
-            $found = rows($db, 'SELECT c.coupid, c.couponorderurl, c.coupexpirtype,
-                CASE c.coupexpirtype
-                    WHEN \'1\' THEN NOT EXISTS (SELECT 1 FROM ' . USES_TABLE . ' u WHERE u.coupid = c.coupid)
-                    WHEN \'2\' THEN DATEDIFF(CURDATE(), c.coupcreatedate) < c.coupexpirdays
-                    WHEN \'3\' THEN CURDATE() <= c.coupexpirdate
-                    ELSE 1 END
-                FROM ' . COUPONS_TABLE . ' c WHERE c.coupcode = ? AND c.coupexpired = 0 FOR UPDATE', [$code]);
-            // A coupon without an order page has nowhere to send the buyer:
-            // it is not spent.
-            if ($found && $found[0][3] === '1' && $found[0][1] !== '') {
-                [$id, $url, $type] = $found[0];
-                $address = substr((string)($_SERVER['REMOTE_ADDR'] ?? ''), 0, 64);
-                run($db, 'INSERT INTO ' . USES_TABLE . ' (coupid, coupcode, usedate, computerip)
-                          VALUES (?, ?, NOW(), ?)', [$id, $code, $address])->close();
-                if ($type === '1') {
-                    run($db, 'UPDATE ' . COUPONS_TABLE . ' SET coupexpired = 1 WHERE coupid = ?', [$id])->close();
-                }
-                $target = $url;
-            }
-            $db->commit();
-        } catch (Throwable $e) {
-            $db->rollback();
-            throw $e;
-        }
+        // The page is chosen only once the transaction is committed, so a
+        // buyer reaches the order page exactly when the use is logged.
+        $target = in_transaction($db, static fn(): ?string => redeem($db, $code));
     }
     if ($target === null) {
         $target = $settings['invalidpage'];
@@ -547,6 +683,52 @@ function action_redeem(): void
         }
     }
     send_redirect($target);
+}
+
+/**
+ * Logs a use of the code when it is valid; returns its order page, or null
+ * when it is not valid. The coupon's row is locked by its key before its
+ * uses are read, as update and delete take it: a lock through the code's
+ * index first would take the two in the other order than a delete does and
+ * end in a deadlock.
+ */
+function redeem(mysqli $db, string $code): ?string
+{
+    $found = rows($db, 'SELECT coupid FROM ' . COUPONS_TABLE . ' WHERE coupcode = ?', [$code]);
+    if (!$found) {
+        return null;
+    }
+    // Read again under the lock, with what is committed now: an edit or a
+    // delete may have come in between. Locked by the key alone, so no
+    // choice of index can take the code's entry first.
+    $id = $found[0][0];
+    $coupon = rows($db, 'SELECT coupcode, couponorderurl, coupexpirtype, coupexpired,
+        CASE coupexpirtype
+            WHEN \'2\' THEN DATEDIFF(CURDATE(), coupcreatedate) < coupexpirdays
+            WHEN \'3\' THEN CURDATE() <= coupexpirdate
+            ELSE 1 END
+        FROM ' . COUPONS_TABLE . ' WHERE coupid = ? FOR UPDATE', [$id]);
+    if (!$coupon) {
+        return null;
+    }
+    [$stored, $url, $type, $expired, $valid] = $coupon[0];
+    // A coupon without an order page has nowhere to send the buyer: it is
+    // not spent.
+    if ($stored !== $code || $expired !== '0' || $valid !== '1' || $url === '') {
+        return null;
+    }
+    if ($type === '1' && rows($db, 'SELECT 1 FROM ' . USES_TABLE . ' WHERE coupid = ? LIMIT 1 FOR UPDATE', [$id])) {
+        return null;
+    }
+    $address = substr((string)($_SERVER['REMOTE_ADDR'] ?? ''), 0, 64);
+    run($db, 'INSERT INTO ' . USES_TABLE . ' (coupid, coupcode, usedate, computerip) VALUES (?, ?, NOW(), ?)',
+        [$id, $code, $address])->close();
+    if ($type === '1') {
+        // Also what makes two nodes of a replicated database that accept the
+        // same one-time code at once conflict at commit.
+        run($db, 'UPDATE ' . COUPONS_TABLE . ' SET coupexpired = 1 WHERE coupid = ?', [$id])->close();
+    }
+    return $url;
 }
 
 function main(): void
@@ -581,7 +763,11 @@ function main(): void
         fail(400, 'ERROR: unknown action');
     }
     $db = connect_database(load_settings());
-    send_reply(200, $handlers[$action]($db));
+    // The list and the log reply as they go; the others give their text.
+    $reply = $handlers[$action]($db);
+    if ($reply !== null) {
+        send_reply(200, $reply);
+    }
 }
 
 // Warnings and notices become failures, so none can slip into a reply.
@@ -598,6 +784,10 @@ set_error_handler(static function (int $severity, string $message, string $file,
 register_shutdown_function(static function (): void {
     $error = error_get_last();
     if ($error !== null && ($error['type'] & (E_ERROR | E_PARSE | E_CORE_ERROR | E_COMPILE_ERROR)) !== 0) {
+        if ($GLOBALS['streaming']) {
+            cut_stream($error['message']);
+            return;
+        }
         while (ob_get_level() > 0) {
             ob_end_clean();
         }

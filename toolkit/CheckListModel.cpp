@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "toolkit/CheckListModel.h"
 
-TbsCheckListModel::TbsCheckListModel(QStringList headers, QObject* parent)
-    : QAbstractTableModel(parent), headers_(std::move(headers)) {}
+#include "toolkit/NaturalOrder.h"
+
+#include <algorithm>
+#include <numeric>
+
+TbsCheckListModel::TbsCheckListModel(QStringList headers, QObject* parent, bool checkBoxes)
+    : QAbstractTableModel(parent), headers_(std::move(headers)), checkBoxes_(checkBoxes) {}
 
 void TbsCheckListModel::SetAllChecked(bool checked) {
     checked_.assign(checked_.size(), checked);
@@ -19,13 +24,13 @@ QVariant TbsCheckListModel::data(const QModelIndex& index, int role) const {
         return {};
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return Text(index.row(), index.column());
-    if (role == Qt::CheckStateRole && index.column() == 0)
+    if (role == Qt::CheckStateRole && index.column() == 0 && checkBoxes_)
         return IsChecked(index.row()) ? Qt::Checked : Qt::Unchecked;
     return {};
 }
 
 bool TbsCheckListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole)
+    if (!index.isValid() || index.column() != 0 || role != Qt::CheckStateRole || !checkBoxes_)
         return false;
     checked_[static_cast<std::size_t>(index.row())] = value.toInt() == Qt::Checked;
     emit dataChanged(index, index, {Qt::CheckStateRole});
@@ -34,7 +39,7 @@ bool TbsCheckListModel::setData(const QModelIndex& index, const QVariant& value,
 
 Qt::ItemFlags TbsCheckListModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (index.isValid() && index.column() == 0)
+    if (index.isValid() && index.column() == 0 && checkBoxes_)
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -43,4 +48,36 @@ QVariant TbsCheckListModel::headerData(int section, Qt::Orientation orientation,
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < headers_.size())
         return headers_[section];
     return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+int TbsCheckListModel::CompareRows(int a, int b, int column) const {
+    return NaturalCompare(Text(a, column).toUtf8().toStdString(), Text(b, column).toUtf8().toStdString());
+}
+
+void TbsCheckListModel::sort(int column, Qt::SortOrder order) {
+    const int rows = rowCount();
+    if (column < 0 || column >= columnCount() || rows < 2)
+        return;
+    std::vector<int> sorted(static_cast<std::size_t>(rows));
+    std::iota(sorted.begin(), sorted.end(), 0);
+    std::stable_sort(sorted.begin(), sorted.end(), [&](int a, int b) {
+        const int c = CompareRows(a, b, column);
+        return order == Qt::AscendingOrder ? c < 0 : c > 0;
+    });
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newRow(sorted.size());
+    std::vector<bool> checks(sorted.size());
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        newRow[static_cast<std::size_t>(sorted[i])] = static_cast<int>(i);
+        checks[i] = checked_[static_cast<std::size_t>(sorted[i])];
+    }
+    ReorderRows(sorted);
+    checked_.swap(checks);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& i : before)
+        after.append(index(newRow[static_cast<std::size_t>(i.row())], i.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

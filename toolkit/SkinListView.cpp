@@ -14,10 +14,19 @@ TbsSkinListView::TbsSkinListView(QWidget* parent) : QTableView(parent) {
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder order) {
+        if (model())
+            model()->sort(column, order);
+    });
 }
 
 void TbsSkinListView::SetModel(QAbstractItemModel* model, std::initializer_list<int> columnWidths) {
     setModel(model);
+    connect(model, &QAbstractItemModel::modelReset, this,
+            [this] { horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder); });
     int column = 0;
     for (int width : columnWidths)
         setColumnWidth(column++, width);

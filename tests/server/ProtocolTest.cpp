@@ -1,16 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The reference script against the protocol, byte for byte: each request is
 // posted as the client posts it (form-data through TIdHTTP, the fields from
-// the client's own field builders) to the real script on PHP's web server
-// with a real MariaDB behind it, and each reply is compared whole.
+// the client's own field builders) to the real script with a real MariaDB
+// behind it, and each reply is compared whole. Every case runs under Apache
+// with PHP, as shops host the script, and under PHP's built-in web server,
+// which the demo site uses.
 
 #include "tests/server/SiteRequests.h"
 #include "tests/support/DemoSiteEnvironment.h"
 
 #include <gtest/gtest.h>
+#include <chrono>
+#include <filesystem>
 #include <regex>
 
-static ::testing::Environment* const kSite = ::testing::AddGlobalTestEnvironment(new DemoSiteEnvironment);
+static ::testing::Environment* const kSite =
+    ::testing::AddGlobalTestEnvironment(new DemoSiteEnvironment(ServerTestSite()));
 
 namespace {
 
@@ -53,7 +58,16 @@ TFormFields Without(TFormFields fields, const std::string& name) {
     return fields;
 }
 
-using ServerProtocol = FreshSiteTest;
+class ServerProtocol : public FreshSiteTest, public ::testing::WithParamInterface<WebStack> {
+protected:
+    void SetUp() override {
+        stack = GetParam();
+        FreshSiteTest::SetUp();
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Stacks, ServerProtocol, ::testing::Values(WebStack::Apache, WebStack::PhpBuiltIn),
+                         [](const auto& info) { return std::string(WebStackName(info.param)); });
 
 struct Step {
     const char* what;
@@ -61,7 +75,7 @@ struct Step {
     std::string reply;
 };
 
-TEST_F(ServerProtocol, AConversationOfEveryActionIsAnsweredByteForByte) {
+TEST_P(ServerProtocol, AConversationOfEveryActionIsAnsweredByteForByte) {
     TCouponRecord spring = Coupon("ABCDEF", "Spring sale");
     TCouponRecord lower = Coupon("abcdef", "Lower case");
     lower.coupexpired = "1";
@@ -119,7 +133,7 @@ TEST_F(ServerProtocol, AConversationOfEveryActionIsAnsweredByteForByte) {
     }
 }
 
-TEST_F(ServerProtocol, TheClientsJudgementOfTheRepliesIsTheIntendedOne) {
+TEST_P(ServerProtocol, TheClientsJudgementOfTheRepliesIsTheIntendedOne) {
     TCouponRecord spring = Coupon("ABCDEF", "Spring sale");
     EXPECT_TRUE(ReplyIsOK(PostFields(CheckServerFields()).body));
     EXPECT_EQ(JudgeAdd(PostFields(AddCouponFields(spring)).body), SaveOutcome::Done);
@@ -154,7 +168,7 @@ TEST_F(ServerProtocol, TheClientsJudgementOfTheRepliesIsTheIntendedOne) {
     EXPECT_TRUE(ReplyIsOK(PostFields(DeleteCouponsFields("1")).body));
 }
 
-TEST_F(ServerProtocol, ALongListOfIdentifiersIsDeletedInOneRequest) {
+TEST_P(ServerProtocol, ALongListOfIdentifiersIsDeletedInOneRequest) {
     // Select All over a long list sends every identifier at once.
     ASSERT_EQ(PostFields(AddCouponFields(Coupon("KEEPME", "Kept"))).body, "OK");
     ASSERT_EQ(PostFields(AddCouponFields(Coupon("GONE", "Deleted"))).body, "OK");
@@ -165,7 +179,7 @@ TEST_F(ServerProtocol, ALongListOfIdentifiersIsDeletedInOneRequest) {
     EXPECT_EQ(PostFields(RefreshCouponsFields()).body, "\"1\",\"KEEPME\",\"Kept\",\"0\"^OK");
 }
 
-TEST_F(ServerProtocol, TheGetBeforeAnAddGetsAShortHarmlessAnswer) {
+TEST_P(ServerProtocol, TheGetBeforeAnAddGetsAShortHarmlessAnswer) {
     SiteReply reply = GetScript();
     EXPECT_EQ(reply.status, 200);
     EXPECT_EQ(reply.body, "Coupon service");
@@ -177,7 +191,7 @@ struct OddValues {
     std::string code, name, url, comments;
 };
 
-TEST_F(ServerProtocol, SqlLikeHtmlLikeAndOddBytesAreStoredAndReturnedUnchanged) {
+TEST_P(ServerProtocol, SqlLikeHtmlLikeAndOddBytesAreStoredAndReturnedUnchanged) {
     const std::vector<OddValues> cases = {
         {"SQL-like", "X' OR '1'='1", "Robert'); DROP TABLE couponsactions_coupons;--",
          "http://shop.example/?q=' UNION SELECT password FROM mysql.user --", "\\'; DELETE FROM couponsactions_uses; #"},
@@ -234,7 +248,7 @@ struct Malformed {
     std::string reply;
 };
 
-TEST_F(ServerProtocol, MalformedRequestsGetAPlainErrorTextAndChangeNothing) {
+TEST_P(ServerProtocol, MalformedRequestsGetAPlainErrorTextAndChangeNothing) {
     ASSERT_EQ(PostFields(AddCouponFields(Coupon("KEEPME", "Kept"))).body, "OK");
     const TFormFields add = AddCouponFields(Coupon("NEWONE", "New"));
     const TFormFields update = UpdateCouponFields(WithId(Coupon("NEWONE", "New"), "1"));
@@ -307,7 +321,7 @@ TEST_F(ServerProtocol, MalformedRequestsGetAPlainErrorTextAndChangeNothing) {
     EXPECT_EQ(put.body, "ERROR: method not allowed");
 }
 
-TEST_F(ServerProtocol, FailuresOfTheSiteItselfGiveAPlainTextWithoutDetails) {
+TEST_P(ServerProtocol, FailuresOfTheSiteItselfGiveAPlainTextWithoutDetails) {
     struct Case {
         const char* what;
         std::string settings;  // empty: no settings file at all
@@ -343,7 +357,40 @@ TEST_F(ServerProtocol, FailuresOfTheSiteItselfGiveAPlainTextWithoutDetails) {
     }
 }
 
-TEST_F(ServerProtocol, TheTablesAreMadeOnFirstUse) {
+TEST_P(ServerProtocol, SettingsAndAccessListsUploadedAgainAreUsedFromTheNextRequestOn) {
+    // A host's PHP keeps compiled scripts and looks at their files only now
+    // and then; a file written minutes ago is one it has cached.
+    struct Upload {
+        const char* what;
+        std::string file, bytes, reply;
+    };
+    const std::string settings = "coupsettings.php", access = "coupaccess.php";
+    auto withPassword = [&](const std::string& password) {
+        return DemoSite::SettingsScript(site->DbHost(), site->Database(), site->DbUser(), password, kInvalidPage);
+    };
+    const std::string denied = "ERROR: access denied for this address";
+    const std::vector<Upload> uploads = {
+        {"settings with a wrong password", settings, withPassword("wrong"), "ERROR: cannot connect to the database"},
+        {"the password mended", settings, withPassword(site->DbPassword()), "OK"},
+        {"the password wrong again", settings, withPassword("wrong"), "ERROR: cannot connect to the database"},
+        {"the right settings", settings, withPassword(site->DbPassword()), "OK"},
+        {"an access list without this address", access, "<?php\n$allowedaddresses = array(\"192.0.2.7\");\n", denied},
+        {"this address added", access, "<?php\n$allowedaddresses = array(\"192.0.2.7\", \"127.0.0.1\");\n", "OK"},
+        {"this address removed", access, "<?php\n$allowedaddresses = array(\"192.0.2.8\");\n", denied},
+    };
+    int minutesAgo = 120;
+    for (const Upload& u : uploads) {
+        site->PutFile(u.file, u.bytes);
+        std::filesystem::last_write_time(site->WebDir() + u.file, std::filesystem::file_time_type::clock::now() -
+                                                                      std::chrono::minutes(minutesAgo -= 10));
+        // Twice: the first request may be the one that caches the file.
+        for (int i = 0; i < 2; ++i)
+            EXPECT_EQ(PostFields(CheckServerFields()).body, u.reply) << u.what;
+    }
+    site->RemoveFile(access);
+}
+
+TEST_P(ServerProtocol, TheTablesAreMadeOnFirstUse) {
     site->Sql("DROP TABLE " + site->Database() + ".couponsactions_uses, " + site->Database() +
               ".couponsactions_coupons");
     EXPECT_EQ(PostFields(RefreshCouponsFields()).body, "OK");
@@ -351,7 +398,7 @@ TEST_F(ServerProtocol, TheTablesAreMadeOnFirstUse) {
     EXPECT_EQ(PostFields(RefreshCouponsFields()).body, "\"1\",\"FIRST1\",\"First\",\"0\"^OK");
 }
 
-TEST_F(ServerProtocol, TheAccessListLimitsEveryActionButTheBuyers) {
+TEST_P(ServerProtocol, TheAccessListLimitsEveryActionButTheBuyers) {
     ASSERT_EQ(PostFields(AddCouponFields(Coupon("OPEN01", "Open"))).body, "OK");
     const std::string denied = "ERROR: access denied for this address";
     struct Case {

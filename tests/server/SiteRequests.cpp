@@ -5,13 +5,7 @@
 #include "http/IdHTTP.h"
 #include "http/IdMultiPartFormDataStream.h"
 #include "tests/support/DemoSiteEnvironment.h"
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <stdexcept>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
+#include "tests/support/LoopbackExchange.h"
 
 SiteReply PostFields(const TFormFields& fields) {
     TIdHTTP http;
@@ -36,38 +30,28 @@ SiteReply GetScript() {
     }
 }
 
-RawReply RawRequest(const std::string& method, const std::string& contentType, const std::string& body) {
-    const std::string& site = DemoSiteEnvironment::Site()->SiteURL();
-    int port = std::stoi(site.substr(site.rfind(':') + 1));
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    timeval bound{60, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        close(fd);
-        throw std::runtime_error("cannot connect to the demo site");
-    }
+RawReply RawRequest(const std::string& method, const std::string& contentType, const std::string& body,
+                    const RawOptions& options) {
+    const int port = DemoSiteEnvironment::Site()->WebPort();
     std::string request = method + " /couponsactions.php HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n";
     if (!contentType.empty())
         request += "Content-Type: " + contentType + "\r\n";
     if (method == "POST" || !body.empty())
         request += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     request += "\r\n" + body;
-    for (std::size_t sent = 0; sent < request.size();) {
-        ssize_t n = send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0)
-            break;
-        sent += static_cast<std::size_t>(n);
-    }
-    std::string response;
-    char buf[8192];
-    ssize_t n;
-    while ((n = recv(fd, buf, sizeof buf, 0)) > 0)
-        response.append(buf, static_cast<std::size_t>(n));
-    close(fd);
+    LoopbackOptions exchange;
+    exchange.fromAddress = options.fromAddress;
+    exchange.receiveBuffer = options.receiveBuffer;
+    bool bodyStarted = false;
+    if (options.onFirstBody)
+        exchange.onReceived = [&](const std::string& received) {
+            std::size_t head = received.find("\r\n\r\n");
+            if (!bodyStarted && head != std::string::npos && received.size() > head + 4) {
+                bodyStarted = true;
+                options.onFirstBody();
+            }
+        };
+    const std::string response = LoopbackExchange(port, request, exchange);
 
     RawReply reply;
     std::size_t headEnd = response.find("\r\n\r\n");
@@ -106,34 +90,41 @@ std::string FormEncode(const std::string& value) {
     return out;
 }
 
-RawReply BuyerPost(const TFormFields& fields) {
+RawReply BuyerPost(const TFormFields& fields, const std::string& fromAddress) {
     std::string body;
     for (const auto& [name, value] : fields)
         body += (body.empty() ? "" : "&") + FormEncode(name) + "=" + FormEncode(value);
-    return RawRequest("POST", "application/x-www-form-urlencoded", body);
+    RawOptions options;
+    options.fromAddress = fromAddress;
+    return RawRequest("POST", "application/x-www-form-urlencoded", body, options);
 }
 
-namespace {
-std::string OneValue(const std::string& query) {
+std::string SqlValue(const std::string& query) {
     std::string text = DemoSiteEnvironment::Site()->Sql(query);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
     return text;
 }
-} // namespace
 
-std::string DbToday() { return OneValue("SELECT DATE_FORMAT(CURDATE(), '%Y-%c-%e')"); }
+std::string DbToday() { return SqlValue("SELECT DATE_FORMAT(CURDATE(), '%Y-%c-%e')"); }
 
-std::string DbYesterday() { return OneValue("SELECT DATE_FORMAT(CURDATE() - INTERVAL 1 DAY, '%Y-%c-%e')"); }
+std::string DbYesterday() { return SqlValue("SELECT DATE_FORMAT(CURDATE() - INTERVAL 1 DAY, '%Y-%c-%e')"); }
 
 int CouponCount() {
     DemoSite* site = DemoSiteEnvironment::Site();
-    return std::stoi(OneValue("SELECT COUNT(*) FROM " + site->Database() + ".couponsactions_coupons"));
+    return std::stoi(SqlValue("SELECT COUNT(*) FROM " + site->Database() + ".couponsactions_coupons"));
+}
+
+DemoSiteOptions ServerTestSite() {
+    DemoSiteOptions options;
+    options.stacks = {WebStack::Apache, WebStack::PhpBuiltIn};
+    return options;
 }
 
 void FreshSiteTest::SetUp() {
     REQUIRE_DEMO_SITE();
     site = DemoSiteEnvironment::Site();
+    site->Use(stack);
     site->RemoveFile("coupaccess.php");
     site->InstallSettings(kInvalidPage);
     ASSERT_EQ(PostFields(CheckServerFields()).body, "OK");

@@ -8,18 +8,25 @@
 #include "service/CouponProtocol.h"
 #include "tests/support/DemoSiteEnvironment.h"
 
+#include <functional>
 #include <string>
 
 // The invalid page the tests' site settings name.
 inline constexpr char kInvalidPage[] = "http://shop.example/invalid-code.html";
 
 // Each test starts on the shared demo site with its settings in place, no
-// access list, and empty tables (made by the first request if missing).
+// access list, and empty tables (made by the first request if missing),
+// talking to the site's web server of the given stack.
 class FreshSiteTest : public ::testing::Test {
 protected:
     void SetUp() override;
     DemoSite* site = nullptr;
+    WebStack stack = WebStack::Apache;
 };
+
+// The test site of the server tests: the script under Apache, and under
+// PHP's built-in web server, which the demo site of scripts/run uses.
+DemoSiteOptions ServerTestSite();
 
 struct SiteReply {
     int status = 0;
@@ -37,13 +44,28 @@ struct RawReply {
     std::string body;
 };
 
+struct RawOptions {
+    // A loopback address (127.x.y.z) to send from, so the script sees each
+    // of several buyers at an address of its own.
+    std::string fromAddress;
+    // A small receive buffer holds the server back as soon as this side
+    // stops reading.
+    int receiveBuffer = 0;
+    // Called once the first bytes of the body are in; reading waits for it.
+    std::function<void()> onFirstBody;
+};
+
 // One HTTP/1.0 request on a fresh loopback connection, read to the end.
-RawReply RawRequest(const std::string& method, const std::string& contentType, const std::string& body);
+RawReply RawRequest(const std::string& method, const std::string& contentType, const std::string& body,
+                    const RawOptions& options = {});
 // A buyer's form post: the fields url-encoded, in order.
-RawReply BuyerPost(const TFormFields& fields);
+RawReply BuyerPost(const TFormFields& fields, const std::string& fromAddress = {});
 
 // application/x-www-form-urlencoded encoding of one value, as browsers do it.
 std::string FormEncode(const std::string& value);
+
+// What a query of one value gives, without the line break.
+std::string SqlValue(const std::string& query);
 
 // The database's today and yesterday, "yyyy-m-d": the script judges
 // validity by the database's clock.

@@ -59,6 +59,7 @@ ChildProcess::~ChildProcess() { Stop(10000); }
 void ChildProcess::Start(const std::vector<std::string>& argvIn, const Options& options) {
     if (pid_ > 0)
         throw std::runtime_error("child process already started");
+    EndGroup();
     // Everything the child needs is prepared before the fork: after it only
     // async-signal-safe calls are allowed.
     std::vector<std::string> argv = argvIn;
@@ -97,7 +98,64 @@ void ChildProcess::Start(const std::vector<std::string>& argvIn, const Options& 
     // Also from this side, so a stop right after the start reaches the group.
     setpgid(pid, pid);
     pid_ = pid;
+    group_ = pid;
     status_ = -1;
+    StartGuard();
+}
+
+void ChildProcess::StartGuard() {
+    int ends[2];
+    // Without a guard the kernel still ends the child itself.
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        return;
+    const pid_t group = group_;
+    pid_t pid = fork();
+    if (pid < 0) {
+        close(ends[0]);
+        close(ends[1]);
+        return;
+    }
+    if (pid == 0) {
+        setpgid(0, group);
+        // The stop's SIGTERM is meant for the servers; the guard goes with
+        // the SIGKILL that ends the group.
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigaction(SIGTERM, &ignore, nullptr);
+        sigaction(SIGINT, &ignore, nullptr);
+        sigaction(SIGHUP, &ignore, nullptr);
+        dup2(ends[0], 0);
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        // Every other descriptor goes, the write end among them: only the
+        // test program holds that, so the read sees the end of the pipe
+        // exactly when the test program is gone.
+        close_range(3, ~0u, 0);
+        char byte;
+        while (read(0, &byte, 1) < 0 && errno == EINTR) {
+        }
+        kill(-group, SIGKILL);
+        _exit(0);
+    }
+    setpgid(pid, group);
+    close(ends[0]);
+    guard_ = pid;
+    guardPipe_ = ends[1];
+}
+
+void ChildProcess::EndGroup() {
+    // The guard is a member until it is reaped, so the group's number
+    // cannot have passed to anyone else yet.
+    if (group_ > 0)
+        kill(-group_, SIGKILL);
+    if (guard_ > 0)
+        waitpid(guard_, nullptr, 0);
+    if (guardPipe_ >= 0)
+        close(guardPipe_);
+    guard_ = -1;
+    guardPipe_ = -1;
+    group_ = -1;
 }
 
 bool ChildProcess::Running() {
@@ -123,18 +181,18 @@ bool ChildProcess::Wait(int boundMs) {
 }
 
 void ChildProcess::Stop(int boundMs) {
-    if (pid_ <= 0)
-        return;
-    pid_t group = pid_;
-    kill(-group, SIGTERM);
-    if (!Wait(boundMs)) {
-        kill(-group, SIGKILL);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
+    if (pid_ > 0) {
+        kill(-group_, SIGTERM);
+        if (!Wait(boundMs)) {
+            kill(-group_, SIGKILL);
+            int status = 0;
+            waitpid(pid_, &status, 0);
+            pid_ = -1;
+        }
     }
-    // Helpers of the child that outlived it (a browser's renderers).
-    kill(-group, SIGKILL);
+    // Helpers of the child that outlived it (a browser's renderers, a web
+    // server's workers), and the guard.
+    EndGroup();
 }
 
 int RunProgram(const std::vector<std::string>& argv, const std::string& logFile, int boundMs) {

@@ -2,8 +2,10 @@
 #pragma once
 // Programs that a test starts and must never leave behind (database and web
 // servers, a browser). Each child runs in a process group of its own, so a
-// stop reaches the helpers it forks too, and is killed by the kernel should
-// the test program die first.
+// stop reaches the helpers it forks too (a web server's workers, a browser's
+// renderers). Should the test program die first, the kernel kills the child,
+// and a small guard process in the group kills the rest of it: the helpers
+// would otherwise live on, still holding the child's port.
 
 #include <string>
 #include <sys/types.h>
@@ -31,11 +33,18 @@ public:
     int ExitStatus() const { return status_; }
     // Waits up to boundMs for the child to end; true when it did.
     bool Wait(int boundMs);
-    // SIGTERM to the group, up to boundMs for the child to end, then SIGKILL.
+    // SIGTERM to the group, up to boundMs for the child to end, then SIGKILL
+    // to whatever is left of the group.
     void Stop(int boundMs);
 
 private:
+    void StartGuard();
+    void EndGroup();
+
     pid_t pid_ = -1;
+    pid_t group_ = -1;   // outlives pid_ until the group is gone
+    pid_t guard_ = -1;
+    int guardPipe_ = -1; // its write end: the guard acts when it closes
     int status_ = -1;
 };
 

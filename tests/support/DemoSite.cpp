@@ -8,6 +8,9 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -19,6 +22,57 @@ const std::vector<std::string> kSbinDirs = {"/usr/sbin", "/usr/local/sbin", "/sb
 // The repository's server/ folder, as the build was configured (not taken from
 // __FILE__, which a compiler cache or a relative build may shorten).
 std::string ServerSourceDir() { return CORVANTA_SERVER_SOURCE_DIR; }
+
+// True when every directory on the way to path lets others pass.
+bool OthersMayReach(const fs::path& path) {
+    for (fs::path p = path; !p.empty(); p = p.parent_path()) {
+        struct stat st {};
+        if (stat(p.c_str(), &st) != 0 || (st.st_mode & S_IXOTH) == 0)
+            return false;
+        if (p == p.root_path())
+            break;
+    }
+    return true;
+}
+
+// Where the sites go: under the build directory. Apache's workers run as
+// www-data when the tests run as root, so they must be able to reach the
+// served files; a build directory that they cannot reach (one in root's
+// home) sends the sites to /tmp instead.
+std::string SitesDir() {
+    fs::path dir = fs::path(CORVANTA_BUILD_DIR) / "test-sites";
+    fs::create_directories(dir);
+    if (geteuid() == 0 && !OthersMayReach(dir))
+        return "/tmp";
+    return dir.string();
+}
+
+// Each site holds a lock on a file of its own for as long as it lives. A site
+// directory whose lock is free was left by a test program that died; it
+// goes when the next site starts.
+int LockSite(const std::string& root) {
+    int fd = open((root + "/.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0 || flock(fd, LOCK_EX) != 0)
+        throw std::runtime_error("cannot lock " + root);
+    return fd;
+}
+
+void RemoveAbandonedSites(const std::string& sitesDir, const std::string& own) {
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator(sitesDir, ignored)) {
+        std::string name = entry.path().filename().string();
+        if (!name.starts_with("corvanta-site-") || entry.path() == own || !entry.is_directory(ignored))
+            continue;
+        int fd = open((entry.path() / ".lock").c_str(), O_RDWR | O_CLOEXEC);
+        if (fd < 0)
+            continue;  // just made, not locked yet
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            fs::remove_all(entry.path(), ignored);
+            fs::remove("/tmp/" + name + ".sock", ignored);
+        }
+        close(fd);
+    }
+}
 
 std::string Program(const std::string& name, const std::string& alternative = {}) {
     std::string path = FindProgram(name, kSbinDirs);
@@ -56,12 +110,19 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 
 } // namespace
 
-std::string DemoSite::MissingPrograms() {
+const char* WebStackName(WebStack stack) { return stack == WebStack::Apache ? "Apache" : "PhpBuiltIn"; }
+
+std::string DemoSite::MissingPrograms(const DemoSiteOptions& options) {
     std::string missing;
     auto need = [&](const std::string& label, bool found) {
         if (!found)
             missing += (missing.empty() ? "" : ", ") + label;
     };
+    for (WebStack stack : options.stacks)
+        if (stack == WebStack::Apache) {
+            std::string apache = ApacheServer::MissingPackages();
+            need(apache, apache.empty());
+        }
     need("php", !Program("php").empty());
     need("mariadbd", !Program("mariadbd", "mysqld").empty());
     need("mariadb-install-db", !Program("mariadb-install-db", "mysql_install_db").empty());
@@ -72,38 +133,59 @@ std::string DemoSite::MissingPrograms() {
     return missing;
 }
 
-DemoSite::DemoSite() {
-    char pattern[] = "/tmp/corvanta-site-XXXXXX";
-    if (!mkdtemp(pattern))
-        throw std::runtime_error("cannot make a temporary directory");
+DemoSite::DemoSite(const DemoSiteOptions& options) {
+    if (options.stacks.empty())
+        throw std::invalid_argument("a demo site needs a web server");
+    std::string pattern = SitesDir() + "/corvanta-site-XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a directory in " + SitesDir());
     root_ = pattern;
+    lock_ = LockSite(root_);
+    RemoveAbandonedSites(SitesDir(), root_);
     dataDir_ = root_ + "/data";
     socket_ = root_ + "/mysqld.sock";
+    // A socket path has room for about a hundred bytes only.
+    if (socket_.size() > 100)
+        socket_ = "/tmp/" + fs::path(root_).filename().string() + ".sock";
     webDir_ = root_ + "/www/";
+    stack_ = options.stacks.front();
     try {
-        StartDatabase();
-        StartWeb();
+        StartDatabase(options.databaseOptions);
+        StartWeb(options);
     } catch (...) {
-        web_.Stop(10000);
-        db_.Stop(60000);
-        fs::remove_all(root_);
+        StopAll();
         throw;
     }
 }
 
-DemoSite::~DemoSite() {
-    web_.Stop(10000);
+DemoSite::~DemoSite() { StopAll(); }
+
+void DemoSite::StopAll() {
+    apache_.Stop();
+    builtIn_.Stop(10000);
     // A clean shutdown takes InnoDB a moment; the bound is generous.
     db_.Stop(60000);
     std::error_code ignored;
     fs::remove_all(root_, ignored);
+    fs::remove(socket_, ignored);
+    if (lock_ >= 0)
+        close(lock_);
+    lock_ = -1;
 }
+
+void DemoSite::Use(WebStack stack) {
+    if (!webs_.count(stack))
+        throw std::invalid_argument(std::string("this site has no ") + WebStackName(stack) + " web server");
+    stack_ = stack;
+}
+
+std::string DemoSite::WebLog() const { return FileTail(webs_.at(stack_).log, 1 << 20); }
 
 void DemoSite::Failed(const std::string& what, const std::string& logFile) {
     throw std::runtime_error(what + "\n--- " + logFile + " ---\n" + FileTail(logFile));
 }
 
-void DemoSite::StartDatabase() {
+void DemoSite::StartDatabase(const std::vector<std::string>& extraOptions) {
     fs::create_directories(dataDir_);
     const bool root = geteuid() == 0;
     // mariadbd refuses to run as root unless told to.
@@ -129,6 +211,7 @@ void DemoSite::StartDatabase() {
         "--innodb-buffer-pool-size=32M", "--innodb-flush-log-at-trx-commit=2", "--skip-innodb-doublewrite",
         "--innodb-flush-method=nosync"};
     server.insert(server.end(), user.begin(), user.end());
+    server.insert(server.end(), extraOptions.begin(), extraOptions.end());
     ChildProcess::Options options;
     options.logFile = root_ + "/mysqld.out";
     db_.Start(server, options);
@@ -140,17 +223,33 @@ void DemoSite::StartDatabase() {
         "GRANT ALL ON " + Database() + ".* TO " + SqlString(DbUser()) + "@'127.0.0.1';\n");
 }
 
-void DemoSite::StartWeb() {
+void DemoSite::StartWeb(const DemoSiteOptions& options) {
     fs::create_directories(webDir_);
     fs::copy_file(ServerSourceDir() + "/couponsactions.php", webDir_ + "couponsactions.php");
-    webPort_ = FreeLoopbackPort();
-    siteURL_ = "http://127.0.0.1:" + std::to_string(webPort_);
-    ChildProcess::Options options;
-    options.logFile = root_ + "/php.log";
-    web_.Start({Program("php"), "-S", "127.0.0.1:" + std::to_string(webPort_), "-t", webDir_},
-               options);
-    if (!WaitForPort(webPort_, web_, 60000))
-        Failed("the PHP web server did not start", options.logFile);
+    // Apache's workers read the served files as www-data; the rest of the
+    // site stays closed to them.
+    fs::permissions(root_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    fs::permissions(webDir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                 fs::perms::others_read | fs::perms::others_exec);
+    for (WebStack stack : options.stacks) {
+        if (webs_.count(stack))
+            continue;
+        Web& web = webs_[stack];
+        web.port = FreeLoopbackPort();
+        web.url = "http://127.0.0.1:" + std::to_string(web.port);
+        if (stack == WebStack::Apache) {
+            std::string dir = root_ + "/apache";
+            fs::create_directories(dir);
+            apache_.Start(dir, webDir_, web.port, options.phpSettings, options.apacheConfig);
+            web.log = apache_.ErrorLogPath();
+        } else {
+            ChildProcess::Options run;
+            run.logFile = web.log = root_ + "/php.log";
+            builtIn_.Start({Program("php"), "-S", "127.0.0.1:" + std::to_string(web.port), "-t", webDir_}, run);
+            if (!WaitForPort(web.port, builtIn_, 60000))
+                Failed("the PHP web server did not start", run.logFile);
+        }
+    }
 }
 
 std::string DemoSite::SettingsScript(const std::string& host, const std::string& database,

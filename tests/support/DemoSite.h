@@ -1,32 +1,62 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A private coupon site for tests: MariaDB in a fresh data directory on a
-// free loopback port, with a database and a user made for the test, and
-// PHP's built-in web server on another free loopback port serving a copy of
-// server/. Both answer before the constructor returns. The destructor stops
-// them and removes everything; should the test program die first, the
-// servers die with it, so no process is ever left behind.
+// free loopback port, with a database and a user made for the test, and a
+// web server on another free loopback port serving a copy of server/:
+// Apache with PHP as shops host it, or PHP's built-in web server, or both
+// serving the same directory. Everything answers before the constructor
+// returns and lies in one directory under the build directory. The
+// destructor stops the servers and removes it all; should the test program
+// die first, the servers die with it, so no process is ever left behind.
 
+#include "tests/support/ApacheServer.h"
 #include "tests/support/ChildProcess.h"
 
+#include <map>
 #include <string>
+#include <vector>
+
+// The web server in front of the script.
+enum class WebStack { Apache, PhpBuiltIn };
+
+// "Apache", "PhpBuiltIn": for test names and messages.
+const char* WebStackName(WebStack stack);
+
+struct DemoSiteOptions {
+    // The web servers to start; the first is the one SiteURL() names until
+    // Use() picks another.
+    std::vector<WebStack> stacks = {WebStack::Apache};
+    // Lines added at the end of php.ini and of the configuration of Apache.
+    std::string phpSettings;
+    std::string apacheConfig;
+    // Further mariadbd options (a larger buffer pool for a benchmark).
+    std::vector<std::string> databaseOptions;
+};
 
 class DemoSite {
 public:
     // The programs a site needs that this machine lacks, joined by ", ";
     // empty when all are there.
-    static std::string MissingPrograms();
+    static std::string MissingPrograms(const DemoSiteOptions& options = {});
 
     // Throws std::runtime_error, with the tail of the failing server's log,
     // when a server does not start or answer within a generous bound.
-    DemoSite();
+    explicit DemoSite(const DemoSiteOptions& options = {});
     ~DemoSite();
     DemoSite(const DemoSite&) = delete;
     DemoSite& operator=(const DemoSite&) = delete;
 
-    // "http://127.0.0.1:<port>": the site URL for the client's settings.
-    const std::string& SiteURL() const { return siteURL_; }
-    std::string ScriptURL() const { return siteURL_ + "/couponsactions.php"; }
+    // "http://127.0.0.1:<port>": the site URL for the client's settings, of
+    // the web server in use.
+    const std::string& SiteURL() const { return webs_.at(stack_).url; }
+    std::string ScriptURL() const { return SiteURL() + "/couponsactions.php"; }
+    int WebPort() const { return webs_.at(stack_).port; }
+    // Which of the started web servers SiteURL() names.
+    void Use(WebStack stack);
+    WebStack Stack() const { return stack_; }
+    // What the web server in use logged: PHP's messages and the script's
+    // own, its failures among them.
+    std::string WebLog() const;
     // The served directory, with a trailing "/".
     const std::string& WebDir() const { return webDir_; }
 
@@ -58,17 +88,26 @@ public:
     void ResetData() const;
 
 private:
-    void StartDatabase();
-    void StartWeb();
+    struct Web {
+        int port = 0;
+        std::string url;
+        std::string log;
+    };
+
+    void StartDatabase(const std::vector<std::string>& extraOptions);
+    void StartWeb(const DemoSiteOptions& options);
+    void StopAll();
     [[noreturn]] void Failed(const std::string& what, const std::string& logFile);
 
     std::string root_;      // everything of this site, removed at the end
+    int lock_ = -1;         // held while the site lives
     std::string dataDir_;
     std::string socket_;
     std::string webDir_;
-    std::string siteURL_;
     int dbPort_ = 0;
-    int webPort_ = 0;
+    std::map<WebStack, Web> webs_;
+    WebStack stack_ = WebStack::Apache;
     ChildProcess db_;
-    ChildProcess web_;
+    ApacheServer apache_;
+    ChildProcess builtIn_;
 };

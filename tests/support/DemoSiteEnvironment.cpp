@@ -10,11 +10,11 @@ std::string gFailure;
 } // namespace
 
 void DemoSiteEnvironment::SetUp() {
-    gMissing = DemoSite::MissingPrograms();
+    gMissing = DemoSite::MissingPrograms(options_);
     if (!gMissing.empty())
         return;
     try {
-        gSite = std::make_unique<DemoSite>();
+        gSite = std::make_unique<DemoSite>(options_);
     } catch (const std::exception& e) {
         gFailure = std::string("the demo site did not start: ") + e.what();
     }

@@ -2,7 +2,8 @@
 #pragma once
 // One demo site for a whole test program: starting MariaDB takes seconds, so
 // a program registers this environment once and its tests share the site,
-// each resetting the data it relies on.
+// each resetting the data it relies on. The site runs Apache with PHP unless
+// the options name other web servers.
 //
 //     static auto* const kSite = ::testing::AddGlobalTestEnvironment(new DemoSiteEnvironment);
 //     TEST(...) { REQUIRE_DEMO_SITE(); DemoSiteEnvironment::Site()->... }
@@ -12,9 +13,11 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <utility>
 
 class DemoSiteEnvironment : public ::testing::Environment {
 public:
+    explicit DemoSiteEnvironment(DemoSiteOptions options = {}) : options_(std::move(options)) {}
     void SetUp() override;
     void TearDown() override;
 
@@ -24,6 +27,9 @@ public:
     static const std::string& Missing();
     // Why the site did not start although every program was there.
     static const std::string& Failure();
+
+private:
+    DemoSiteOptions options_;
 };
 
 // Skips the test when the site's programs are not installed, and fails it
