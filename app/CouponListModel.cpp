@@ -2,6 +2,7 @@
 #include "app/CouponListModel.h"
 
 #include "toolkit/NaturalOrder.h"
+#include "toolkit/WireText.h"
 
 TCouponListModel::TCouponListModel(QObject* parent)
     : TbsCheckListModel({QStringLiteral("Coupon Name"), QStringLiteral("Code"), QStringLiteral("Expired")}, parent) {}
@@ -22,8 +23,7 @@ const std::string& Cell(const TCouponRow& r, int column) { return column == 0 ? 
 } // namespace
 
 QString TCouponListModel::Text(int row, int column) const {
-    const std::string& text = Cell(Row(row), column);
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+    return ShownText(Cell(Row(row), column));
 }
 
 int TCouponListModel::CompareRows(int a, int b, int column) const {

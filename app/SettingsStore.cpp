@@ -11,6 +11,9 @@ constexpr char kAllowHttps[] = "allowhttps";
 }
 
 TServerSettings LoadServerSettings(const std::string& path) {
+    // A crash while the file was rewritten may have left a temporary with
+    // the password in it; it goes at the start rather than at the next save.
+    RemoveStaleTemporaries(path);
     TServerSettings s;
     if (FileExists(path)) {
         const TProfileReader file(path);

@@ -10,7 +10,8 @@
 
 // Reads the six keys; a missing file or key reads as empty text.
 // ScriptName is always "couponsactions.php". AllowHttps only when
-// "allowhttps" reads "1".
+// "allowhttps" reads "1". Temporaries of the file that a crash during a
+// save left behind are removed first.
 TServerSettings LoadServerSettings(const std::string& path);
 
 // Writes the six keys in their fixed order, keeping everything else in the

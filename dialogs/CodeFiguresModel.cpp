@@ -3,6 +3,7 @@
 
 #include "dialogs/TraceListModel.h"
 #include "toolkit/NaturalOrder.h"
+#include "toolkit/WireText.h"
 
 TCodeFiguresModel::TCodeFiguresModel(QObject* parent)
     : TbsCheckListModel({QStringLiteral("Coupon Code"), QStringLiteral("Uses"), QStringLiteral("First Use"),
@@ -30,7 +31,7 @@ QVariant TCodeFiguresModel::data(const QModelIndex& index, int role) const {
 QString TCodeFiguresModel::Text(int row, int column) const {
     const TCodeFigure& f = Row(row);
     switch (column) {
-    case 0: return QString::fromLocal8Bit(f.Code.data(), static_cast<qsizetype>(f.Code.size()));
+    case 0: return ShownText(f.Code);
     case 1: return QString::number(f.Uses);
     case 2: return DateUsedText(f.FirstUse);
     default: return DateUsedText(f.LastUse);

@@ -8,6 +8,7 @@
 #include "toolkit/SkinButton.h"
 #include "toolkit/SkinDateEdit.h"
 #include "toolkit/SkinMessage.h"
+#include "toolkit/WireText.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -30,7 +31,6 @@
 namespace {
 
 std::string Local(const QString& text) { return text.toLocal8Bit().toStdString(); }
-QString Shown(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
 
 QLabel* BuddyLabel(const char* caption, QWidget* control, QWidget* parent) {
     auto* label = new QLabel(QString::fromLatin1(caption), parent);
@@ -195,8 +195,11 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
 
 void TfrmCoupon::Fill(const TFetchedCoupon& c) {
     couponId_ = c.Id;
-    edtCouponCode->setText(Shown(c.Code));
-    edtCouponName->setText(Shown(c.Name));
+    fetchedCode_ = {c.Code, ShownText(c.Code)};
+    fetchedName_ = {c.Name, ShownText(c.Name)};
+    fetchedURL_ = {c.OrderURL, ShownText(c.OrderURL)};
+    edtCouponCode->setText(fetchedCode_.shown);
+    edtCouponName->setText(fetchedName_.shown);
     chkEpired->setChecked(c.Expired);
     // Exactly the fetched kind is chosen; any other kind leaves none chosen.
     QButtonGroup* kinds = rbtOneUse->group();
@@ -207,39 +210,40 @@ void TfrmCoupon::Fill(const TFetchedCoupon& c) {
     kinds->setExclusive(true);
     edtDays->setValue(c.Days);
     edtDate->setDate(QDate(c.Year, c.Month, c.Day));
-    edtURL->setText(Shown(c.OrderURL));
-    memComments->setPlainText(Shown(c.Comments));
+    edtURL->setText(fetchedURL_.shown);
+    memComments->setPlainText(ShownText(c.Comments));
+    // As the memo gives its text back, line ends and all.
+    fetchedComments_ = {c.Comments, CommentsText()};
+}
+
+std::string TfrmCoupon::WireText(const QString& now, const TFetchedText& fetched) {
+    return now == fetched.shown ? fetched.bytes : Local(now);
 }
 
 TCouponRecord TfrmCoupon::WireValues() const {
     TCouponRecord r;
-    r.coupcode = Local(edtCouponCode->text());
-    r.coupname = Local(edtCouponName->text());
+    r.coupcode = WireText(edtCouponCode->text(), fetchedCode_);
+    r.coupname = WireText(edtCouponName->text(), fetchedName_);
     r.coupexpired = chkEpired->isChecked() ? "1" : "0";
     r.coupexpirtype = rbtOneUse->isChecked() ? "1" : rbtByDays->isChecked() ? "2" : rbtByDate->isChecked() ? "3" : "";
     r.coupexpirdays = std::to_string(edtDays->value());
     QDate d = edtDate->date();
     r.coupexpirdate = WireDate(d.year(), d.month(), d.day());
-    r.couponorderurl = Local(edtURL->text());
-    // The memo's lines travel separated by CR LF.
-    r.couponcomments = Local(CommentsText());
-    std::string crlf;
-    for (char ch : r.couponcomments) {
-        if (ch == '\n')
-            crlf += '\r';
-        crlf += ch;
-    }
-    r.couponcomments = crlf;
+    r.couponorderurl = WireText(edtURL->text(), fetchedURL_);
+    const QString comments = CommentsText();
+    // Edited, the memo's lines travel separated by CR LF.
+    r.couponcomments = comments == fetchedComments_.shown ? fetchedComments_.bytes : CrLfLines(Local(comments));
     r.coupcreatedate = WireDateToday();
     return r;
 }
 
 std::string TfrmCoupon::UntransportableValue() const {
+    const TCouponRecord wire = WireValues();
     return UntransportableText({
-        {"Coupon Name", Local(edtCouponName->text()), false},
-        {"Coupon Code", Local(edtCouponCode->text()), false},
-        {"Discounted Order Page", Local(edtURL->text()), false},
-        {"Comments", Local(CommentsText()), true},
+        {"Coupon Name", wire.coupname, false},
+        {"Coupon Code", wire.coupcode, false},
+        {"Discounted Order Page", wire.couponorderurl, false},
+        {"Comments", wire.couponcomments, true},
     });
 }
 
@@ -312,5 +316,5 @@ void TfrmCoupon::btnGenCodeClick() {
         code = RandomLetters(5);
         ++tries;
     }
-    edtCouponCode->setText(Shown(code));
+    edtCouponCode->setText(ShownText(code));
 }

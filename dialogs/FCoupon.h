@@ -66,7 +66,17 @@ private:
     void Warn(const std::string& text);
     QString CommentsText() const;
 
+    // A text field as a fetched record filled it: the bytes, and the text
+    // that showed them. A field still showing that text goes back as those
+    // bytes, so what the user did not change is sent as it came.
+    struct TFetchedText {
+        std::string bytes;
+        QString shown;
+    };
+    static std::string WireText(const QString& now, const TFetchedText& fetched);
+
     TCouponService& service_;
     TbsSkinMessage& msg_;
     std::string couponId_;
+    TFetchedText fetchedCode_, fetchedName_, fetchedURL_, fetchedComments_;
 };

@@ -6,6 +6,7 @@
 #include "platform/ExeDir.h"
 #include "platform/ProfileFile.h"
 #include "toolkit/SkinButton.h"
+#include "toolkit/WireText.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -35,6 +36,12 @@ std::string Local(const QLineEdit* edit) {
     std::string value = edit->text().toLocal8Bit().toStdString();
     std::erase_if(value, [](char c) { return c == '\r' || c == '\n'; });
     return value;
+}
+
+// The edit's value: the bytes it was filled with while it still shows
+// them, else what it holds now.
+std::string Kept(const QLineEdit* edit, const std::string& filled) {
+    return edit->text() == ShownText(filled) ? filled : Local(edit);
 }
 
 } // namespace
@@ -102,23 +109,24 @@ TfrmSettings::TfrmSettings(TServerSettings& settings, QWidget* parent)
 }
 
 void TfrmSettings::Fill(const TServerSettings& v) {
-    edtSite->setText(QString::fromLocal8Bit(v.WebServer.c_str()));
-    edtHostname->setText(QString::fromLocal8Bit(v.DbHostName.c_str()));
-    edtDatabase->setText(QString::fromLocal8Bit(v.DbDatabase.c_str()));
-    edtUsername->setText(QString::fromLocal8Bit(v.DbUserName.c_str()));
-    edtPassword->setText(QString::fromLocal8Bit(v.DbPassword.c_str()));
-    edtInvalid->setText(QString::fromLocal8Bit(v.InvalidPage.c_str()));
+    filled_ = v;
+    edtSite->setText(ShownText(v.WebServer));
+    edtHostname->setText(ShownText(v.DbHostName));
+    edtDatabase->setText(ShownText(v.DbDatabase));
+    edtUsername->setText(ShownText(v.DbUserName));
+    edtPassword->setText(ShownText(v.DbPassword));
+    edtInvalid->setText(ShownText(v.InvalidPage));
     chkAllowHttps->setChecked(v.AllowHttps);
 }
 
 TServerSettings TfrmSettings::EditedValues() const {
     TServerSettings v = settings_;
-    v.WebServer = Local(edtSite);
-    v.DbHostName = Local(edtHostname);
-    v.DbDatabase = Local(edtDatabase);
-    v.DbUserName = Local(edtUsername);
-    v.DbPassword = Local(edtPassword);
-    v.InvalidPage = Local(edtInvalid);
+    v.WebServer = Kept(edtSite, filled_.WebServer);
+    v.DbHostName = Kept(edtHostname, filled_.DbHostName);
+    v.DbDatabase = Kept(edtDatabase, filled_.DbDatabase);
+    v.DbUserName = Kept(edtUsername, filled_.DbUserName);
+    v.DbPassword = Kept(edtPassword, filled_.DbPassword);
+    v.InvalidPage = Kept(edtInvalid, filled_.InvalidPage);
     v.AllowHttps = chkAllowHttps->isChecked();
     return v;
 }

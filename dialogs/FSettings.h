@@ -50,4 +50,7 @@ private:
     TServerSettings EditedValues() const;
 
     TServerSettings& settings_;
+    // What Fill put into the edits: an edit still showing its value gives
+    // back these bytes, so a value that is no UTF-8 is not altered unseen.
+    TServerSettings filled_;
 };

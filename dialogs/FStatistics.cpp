@@ -11,6 +11,7 @@
 #include "toolkit/SkinButton.h"
 #include "toolkit/SkinDateEdit.h"
 #include "toolkit/SkinListView.h"
+#include "toolkit/WireText.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -160,7 +161,9 @@ void TfrmStats::ParseStatistics(const std::string& reply) {
     list_->Clear();
     try {
         ParseStatisticsReply(reply, traces_, [this](const std::string& code) {
-            cbxCodes->addItem(QString::fromLocal8Bit(code.c_str()));
+            // The entry keeps the code's bytes: what it shows may stand for
+            // bytes that are no text of the code page.
+            cbxCodes->addItem(ShownText(code), QByteArray(code.data(), qsizetype(code.size())));
         });
     } catch (...) {
         // No code is chosen until the user picks one, also after a bad record.
@@ -173,7 +176,8 @@ void TfrmStats::ParseStatistics(const std::string& reply) {
 void TfrmStats::ShowFiltered() {
     // The filters as they stand when "Show" is pressed.
     const bool bySel = rbtCodeSel->isChecked(), byType = rbtCodeType->isChecked();
-    const std::string code = (bySel ? cbxCodes->currentText() : edtCode->text()).toLocal8Bit().toStdString();
+    const std::string code = bySel ? cbxCodes->currentData().toByteArray().toStdString()
+                                   : edtCode->text().toLocal8Bit().toStdString();
     const bool byDay = rbtDateSel->isChecked(), byRange = rbtDateRange->isChecked();
     const std::int64_t day = edtDateFixed->date().toJulianDay();
     const std::int64_t first = edtDateIni->date().toJulianDay(), last = edtDateEnd->date().toJulianDay();

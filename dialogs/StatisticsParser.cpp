@@ -3,18 +3,26 @@
 
 #include "http/IdException.h"
 #include "service/CouponProtocol.h"
+#include "toolkit/WireText.h"
 
 #include <QDate>
-#include <QString>
 #include <string_view>
 #include <unordered_set>
 
 namespace {
 
+// The number of length decimal digits at from: no blank, no sign, nothing
+// but digits.
 int Piece(std::string_view text, std::size_t from, std::size_t length) {
     std::string_view piece = from < text.size() ? text.substr(from, length) : std::string_view();
     int value = 0;
-    if (!ReadDecimal(piece, value))
+    for (char c : piece) {
+        if (c < '0' || c > '9')
+            break;
+        value = value * 10 + (c - '0');
+        --length;
+    }
+    if (length != 0)
         throw EConvertError("'" + std::string(piece) + "' is not a valid integer value");
     return value;
 }
@@ -31,12 +39,6 @@ void SplitLine(std::string_view line, std::vector<std::string_view>& pieces) {
         }
     if (start < line.size())
         pieces.push_back(line.substr(start));
-}
-
-// A code in upper case, letters of every kind (é as É), for comparing
-// codes without regard to case.
-std::string Upper(const std::string& s) {
-    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size())).toUpper().toLocal8Bit().toStdString();
 }
 
 } // namespace
@@ -80,7 +82,7 @@ void ParseStatisticsReply(const std::string& reply, std::vector<TTrace>& traces,
         for (char c : pieces[3])
             if (c != '"')
                 trace.ComputerIP += c;
-        if (spellings.insert(trace.CouponCode).second && seen.insert(Upper(trace.CouponCode)).second)
+        if (spellings.insert(trace.CouponCode).second && seen.insert(UpperCaseKey(trace.CouponCode)).second)
             newCode(trace.CouponCode);
         if (brk == std::string::npos)
             break;

@@ -33,8 +33,13 @@ private:
 };
 
 // "Date Used": the locale's short date, then, unless the time is exactly
-// midnight, a blank and the locale's long time.
+// midnight, a blank and the locale's long time without its zone.
 QString DateUsedText(const TDateTime& when);
+
+// A Qt time format without its zone (these times carry none), and without
+// the brackets and separators that surrounded the zone: Catalan
+// "H:mm:ss (t)" gives "H:mm:ss", Belarusian "HH:mm:ss, t" "HH:mm:ss".
+QString LongTimeWithoutZone(const QString& timeFormat);
 
 // Two date-times in time order: negative, zero or positive.
 int CompareDates(const TDateTime& a, const TDateTime& b);

@@ -112,23 +112,35 @@ void TIdCookieManager::Store(std::unique_ptr<TIdNetscapeCookie> cookie, const st
         return;
 
     std::unique_lock guard(lock_);
-    auto domain = std::find_if(domains_.begin(), domains_.end(),
-                               [&](const TIdCookieDomain& d) { return SameText(d.Name, cookie->Domain); });
-    if (domain == domains_.end()) {
-        domains_.push_back(TIdCookieDomain{cookie->Domain, {}});
-        domain = std::prev(domains_.end());
+    const std::string domainKey = UpperCase(cookie->Domain);
+    const std::string nameKey = UpperCase(cookie->Name);
+    const auto known = domainIndex_.find(domainKey);
+    if (known != domainIndex_.end()) {
+        TIdCookieDomain& domain = domains_[known->second];
+        const auto existing = domain.Index.find(nameKey);
+        if (existing != domain.Index.end()) {
+            // The stored cookie takes over the new value and attributes but
+            // keeps its name and its place in the domain's order.
+            auto& stored = domain.Cookies[existing->second];
+            cookie->Name = stored->Name;
+            stored = std::move(cookie);
+            return;
+        }
     }
-    auto& cookies = domain->Cookies;
-    auto existing = std::find_if(cookies.begin(), cookies.end(),
-                                 [&](const auto& c) { return SameText(c->Name, cookie->Name); });
-    if (existing == cookies.end()) {
-        cookies.push_back(std::move(cookie));
+    if (count_ >= maxCookies_)
         return;
+    if (known == domainIndex_.end()) {
+        if (maxPerDomain_ == 0)
+            return;
+        domainIndex_.emplace(domainKey, domains_.size());
+        domains_.push_back(TIdCookieDomain{cookie->Domain, {}, {}});
     }
-    // The stored cookie takes over the new value and attributes but keeps its
-    // name and its place in the domain's order.
-    cookie->Name = (*existing)->Name;
-    *existing = std::move(cookie);
+    TIdCookieDomain& domain = domains_[domainIndex_.at(domainKey)];
+    if (domain.Cookies.size() >= maxPerDomain_)
+        return;
+    domain.Index.emplace(nameKey, domain.Cookies.size());
+    domain.Cookies.push_back(std::move(cookie));
+    ++count_;
 }
 
 void TIdCookieManager::PurgeExpired()
@@ -137,17 +149,30 @@ void TIdCookieManager::PurgeExpired()
     std::unique_lock guard(lock_);
     for (auto& domain : domains_) {
         auto& cookies = domain.Cookies;
-        for (std::size_t i = cookies.size(); i-- > 0;)
-            if (Expired(*cookies[i], now))
-                cookies.erase(cookies.begin() + static_cast<std::ptrdiff_t>(i));
+        const auto kept = std::remove_if(cookies.begin(), cookies.end(),
+                                         [&](const auto& cookie) { return Expired(*cookie, now); });
+        if (kept == cookies.end())
+            continue;
+        count_ -= std::size_t(cookies.end() - kept);
+        cookies.erase(kept, cookies.end());
+        domain.Index.clear();
+        for (std::size_t i = 0; i < cookies.size(); ++i)
+            domain.Index.emplace(UpperCase(cookies[i]->Name), i);
     }
+}
+
+std::size_t TIdCookieManager::Count() const
+{
+    std::shared_lock guard(lock_);
+    return count_;
 }
 
 std::string TIdCookieManager::CookieHeaderFor(const std::string& host, const std::string& path, bool secure)
 {
     PurgeExpired();
 
-    std::vector<const TIdNetscapeCookie*> chosen;
+    // Each chosen cookie with its path upper-cased once, for the ordering.
+    std::vector<std::pair<std::string, const TIdNetscapeCookie*>> chosen;
     std::shared_lock guard(lock_);
     for (const auto& domain : domains_) {
         if (!DomainServes(domain.Name, host))
@@ -160,16 +185,15 @@ std::string TIdCookieManager::CookieHeaderFor(const std::string& host, const std
                 continue;
             if (cookie.Value.empty())
                 continue;
-            chosen.push_back(&cookie);
+            chosen.emplace_back(UpperCase(cookie.Path), &cookie);
         }
     }
     // Most specific path first; equal paths keep the order collected.
-    std::stable_sort(chosen.begin(), chosen.end(), [](const TIdNetscapeCookie* a, const TIdNetscapeCookie* b) {
-        return UpperCase(a->Path) > UpperCase(b->Path);
-    });
+    std::stable_sort(chosen.begin(), chosen.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
 
     std::string header;
-    for (const TIdNetscapeCookie* cookie : chosen) {
+    for (const auto& [upperPath, cookie] : chosen) {
         if (!header.empty())
             header += "; ";
         header += cookie->Name + "=" + cookie->Value;
@@ -190,9 +214,9 @@ std::vector<std::unique_ptr<TIdNetscapeCookie>> TIdCookieManager::CookiesOf(cons
 {
     std::shared_lock guard(lock_);
     std::vector<std::unique_ptr<TIdNetscapeCookie>> copies;
-    for (const auto& d : domains_)
-        if (SameText(d.Name, domain))
-            for (const auto& cookie : d.Cookies)
-                copies.push_back(cookie->Clone());
+    const auto known = domainIndex_.find(UpperCase(domain));
+    if (known != domainIndex_.end())
+        for (const auto& cookie : domains_[known->second].Cookies)
+            copies.push_back(cookie->Clone());
     return copies;
 }

@@ -5,8 +5,13 @@
 // gives the Cookie header value for the next request. Never saved.
 //
 // Cookies are grouped by domain (in order of first appearance) and keyed by
-// name within a domain; both compare without regard to case. A
-// reader-writer lock guards the lists.
+// name within a domain; both compare without regard to case. Each list has
+// a hash index of the upper-cased names beside it, so a response that sets
+// many cookies costs time in proportion to their number, never to its
+// square. The store keeps at most MaxCookiesPerDomain cookies per domain and
+// MaxCookies in all, as browsers do; a new cookie beyond either is dropped
+// (replacing one of the same name still works). A reader-writer lock guards
+// the lists.
 
 #include "http/IdNetscapeCookie.h"
 
@@ -15,6 +20,7 @@
 #include <memory>
 #include <shared_mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TIdCookieManager {
@@ -22,8 +28,19 @@ public:
     // Tells the current moment; tests replace it to move expiry along.
     using TIdCookieClock = std::function<std::chrono::system_clock::time_point()>;
 
+    // The least that RFC 6265 asks a store to keep, and what browsers keep.
+    static constexpr std::size_t kMaxCookiesPerDomain = 180;
+    static constexpr std::size_t kMaxCookies = 3000;
+
     TIdCookieManager();
     explicit TIdCookieManager(TIdCookieClock clock);
+
+    std::size_t MaxCookiesPerDomain() const { return maxPerDomain_; }
+    void SetMaxCookiesPerDomain(std::size_t count) { maxPerDomain_ = count; }
+    std::size_t MaxCookies() const { return maxCookies_; }
+    void SetMaxCookies(std::size_t count) { maxCookies_ = count; }
+    // The number of cookies held, in all domains.
+    std::size_t Count() const;
 
     // Parse a Set-Cookie / Set-Cookie2 header value received from
     // requestHost, check its domain against that host, and store it or
@@ -50,6 +67,8 @@ private:
     struct TIdCookieDomain {
         std::string Name;
         std::vector<std::unique_ptr<TIdNetscapeCookie>> Cookies;
+        // Upper-cased cookie name -> its place in Cookies.
+        std::unordered_map<std::string, std::size_t> Index;
     };
 
     void Store(std::unique_ptr<TIdNetscapeCookie> cookie, const std::string& headerValue,
@@ -58,4 +77,9 @@ private:
     TIdCookieClock clock_;
     mutable std::shared_mutex lock_;
     std::vector<TIdCookieDomain> domains_;
+    // Upper-cased domain -> its place in domains_.
+    std::unordered_map<std::string, std::size_t> domainIndex_;
+    std::size_t count_ = 0;
+    std::size_t maxPerDomain_ = kMaxCookiesPerDomain;
+    std::size_t maxCookies_ = kMaxCookies;
 };

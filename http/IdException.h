@@ -50,6 +50,12 @@ CORVANTA_DECLARE_EID_TEXT(EIdIOHandlerPropInvalid, EIdException, "IOHandler valu
 CORVANTA_DECLARE_EID(EIdTLSError, EIdException);
 CORVANTA_DECLARE_EID_TEXT(EIdUnknownProtocol, EIdException, "");
 CORVANTA_DECLARE_EID_TEXT(EIdStreamWriteNotSupported, EIdException, "Unsupported operation.");
+// A server's answer past what the client takes in: a head over 1 MiB or
+// 1,000 header lines, a body over the client's maximum body size.
+CORVANTA_DECLARE_EID_TEXT(EIdResponseHeadTooLarge, EIdException, "Response head too large.");
+CORVANTA_DECLARE_EID_TEXT(EIdResponseBodyTooLarge, EIdException, "Response body too large.");
+// A response whose framing cannot be read: a chunk size beyond 60 bits.
+CORVANTA_DECLARE_EID_TEXT(EIdBrokenResponse, EIdException, "Chunk size too large.");
 
 // A socket call failed: the number is the Windows Sockets error number that the
 // POSIX error maps to, and the message is "Socket Error # <n>\r\n<text>".

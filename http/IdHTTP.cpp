@@ -179,19 +179,21 @@ void TIdHTTP::PrepareRequest(const std::string& url) {
     url_.Document = parts.Document;
     url_.Params = parts.Params;
     url_.Bookmark = parts.Bookmark;
+    // A URL without a host, or naming the current host again, stays on the
+    // current port (whatever its scheme). A URL that names another host but
+    // no port means its scheme's default port: carrying the previous site's
+    // port over to another host would send the request to a port that host
+    // was never said to use.
+    const bool sameHost = parts.Host.empty() || SameText(parts.Host, url_.Host);
     if (!parts.Host.empty())
         url_.Host = parts.Host;
     url_.Protocol = parts.Protocol.empty() ? "http" : parts.Protocol;
     if (!parts.Port.empty()) {
         url_.Port = parts.Port;
     } else {
-        // A relative URL stays on the current port. A URL that names a host
-        // but no port means its scheme's default port: carrying the previous
-        // site's port over to another host would send the request to a port
-        // that host was never said to use.
         int current;
         const bool numeric = ParsePort(url_.Port, current);
-        const bool keep = parts.Host.empty() && numeric && current != 0 && current != 80 && current != 443;
+        const bool keep = sameHost && numeric && current != 0 && current != 80 && current != 443;
         if (!keep) {
             if (SameText(url_.Protocol, "http"))
                 url_.Port = "80";
@@ -340,8 +342,10 @@ std::string TIdHTTP::ComposeHead() {
 }
 
 void TIdHTTP::ReadResponseHead() {
+    // The interim heads count against the bounds of the head that follows.
+    TIdHTTPResponse::THeadUse used;
     do {
-        response_.ReadHead(*this);
+        response_.ReadHead(*this, used);
         StoreCookies();
     } while (response_.ResponseCode() == 100);
 }
@@ -374,7 +378,7 @@ TIdHTTP::Decision TIdHTTP::ProcessResponse(TIdStream& sink) {
         if (!Connected())
             return Decision::Undecidable;
         if (code != 204)
-            response_.ReadBody(*this, sink);
+            response_.ReadBody(*this, sink, maxBodySize_);
         return Decision::Done;
     }
     if (code == 401) {
@@ -399,7 +403,7 @@ void TIdHTTP::RaiseStatus() {
     TIdMemoryStream body;
     {
         TemporaryReadTimeout timeout(*this, kErrorBodyTimeout);
-        response_.ReadBody(*this, body);
+        response_.ReadBody(*this, body, maxBodySize_);
     }
     throw EIdHTTPProtocolException(response_.ResponseCode(), response_.ResponseText(), body.DataString());
 }
@@ -410,7 +414,7 @@ void TIdHTTP::DiscardBody() {
     TemporaryReadTimeout timeout(*this, kRedirectBodyTimeout);
     try {
         TDiscardStream discard;
-        response_.ReadBody(*this, discard);
+        response_.ReadBody(*this, discard, maxBodySize_);
     } catch (const std::exception&) {
         // The failure itself is ignored, but the rest of that body may still
         // come: the connection cannot carry the next request.

@@ -63,6 +63,14 @@ public:
     bool AllowHttps() const { return allowHttps_; }
     void SetAllowHttps(bool value) { allowHttps_ = value; }
 
+    // The longest response body an operation takes in (a text reply, a
+    // download, and also the body of a failed status or a redirect that is
+    // read and dropped); a longer one fails with "Response body too large."
+    // before the sink grows past it.
+    static constexpr std::int64_t kDefaultMaxBodySize = std::int64_t(1) << 30;
+    std::int64_t MaxBodySize() const { return maxBodySize_; }
+    void SetMaxBodySize(std::int64_t bytes) { maxBodySize_ = bytes; }
+
     bool HandleRedirects() const { return handleRedirects_; }
     void SetHandleRedirects(bool value) { handleRedirects_ = value; }
     int RedirectMaximum() const { return redirectMaximum_; }
@@ -116,6 +124,7 @@ private:
     int authRetries_ = 3;
     TIdHTTPProtocolVersion protocolVersion_ = TIdHTTPProtocolVersion::pv1_1;
     unsigned options_ = hoForceEncodeParams;
+    std::int64_t maxBodySize_ = kDefaultMaxBodySize;
 
     int redirectCount_ = 0;
     int authAttempts_ = 0;

@@ -7,6 +7,7 @@
 // into a sink by the response's own framing.
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -46,21 +47,41 @@ public:
     std::int64_t ContentLength() const { return contentLength_; }
     bool HasContentLength() const { return hasContentLength_; }
 
+    // The most a response head may take, the interim "100" heads before it
+    // counted in the same total: bytes received (line ends included), and
+    // header lines (continuations included).
+    static constexpr std::size_t kMaxHeadBytes = std::size_t(1) << 20;
+    static constexpr std::size_t kMaxHeadLines = 1000;
+    // What the heads of one response have taken so far.
+    struct THeadUse {
+        std::size_t Bytes = 0;
+        std::size_t Lines = 0;
+    };
+
     // Reads the status line, then header lines up to the empty line. When
     // the peer closes before the empty line, the connection is closed and
     // the lines read so far are the headers. A failure while the status line
-    // is awaited passes on and leaves the record as it was.
+    // is awaited passes on and leaves the record as it was. A head that takes
+    // more than the bounds allow, together with what used holds already,
+    // closes the connection and fails with EIdResponseHeadTooLarge as soon
+    // as the line that passes them is read; the record keeps nothing of it.
+    void ReadHead(TIdTCPConnection& connection, THeadUse& used);
     void ReadHead(TIdTCPConnection& connection);
     // Reads the body into sink: by Content-Length when above 0, else chunked
     // when Transfer-Encoding says "chunked", else until the peer closes when
-    // no valid Content-Length came, else (Content-Length 0) nothing.
-    void ReadBody(TIdTCPConnection& connection, TIdStream& sink) const;
+    // no valid Content-Length came, else (Content-Length 0) nothing. A body
+    // longer than maxBytes fails with EIdResponseBodyTooLarge before the sink
+    // grows past maxBytes from its position; a length or chunk size above
+    // what is left fails before anything of it is read.
+    void ReadBody(TIdTCPConnection& connection, TIdStream& sink,
+                  std::int64_t maxBytes = std::numeric_limits<std::int64_t>::max()) const;
 
     // Drop the first blank-separated word, trim, read the text up to the next
     // blank as a decimal number; -1 for anything else.
     static int ParseStatusCode(const std::string& statusLine);
     // A chunk-size line: cut at the first blank, read as hexadecimal; text
-    // that is not a hexadecimal number counts as 0.
+    // that is not a hexadecimal number counts as 0. A number that does not
+    // fit 60 bits fails with EIdBrokenResponse.
     static std::int64_t ParseChunkSize(const std::string& line);
 
     // Every header in the order received.

@@ -138,7 +138,7 @@ int TIdTCPConnection::ReadFromStack(bool raiseIfDisconnected, int timeout, bool 
     }
 }
 
-std::string TIdTCPConnection::ReadLine() {
+std::string TIdTCPConnection::ReadLine(std::size_t* consumed) {
     const std::size_t limit = std::size_t(LineLimit());
     for (;;) {
         std::size_t lf = receiveBuffer_.IndexOf('\n', lineScanned_);
@@ -147,6 +147,8 @@ std::string TIdTCPConnection::ReadLine() {
             if (lf > limit)
                 throw EIdReadLnMaxLineLengthExceeded();
             std::string line = receiveBuffer_.Extract(lf + 1);
+            if (consumed)
+                *consumed = lf + 1;
             line.pop_back();
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
@@ -213,14 +215,22 @@ void TIdTCPConnection::ReadBytes(std::int64_t count, TIdStream& sink) {
 }
 
 void TIdTCPConnection::ReadUntilClose(TIdStream& sink) {
+    // Like ReadBytes without a count: what is buffered first, then whole
+    // blocks. A time-out leaves the incomplete block unwritten in the buffer;
+    // the peer's close writes what is buffered at that moment.
     lineScanned_ = 0;
     ReadThenCutBack(sink, &TIdTCPConnection::CutBack, [&] {
-        for (;;) {
-            receiveBuffer_.ExtractTo(receiveBuffer_.Size(), sink);
-            if (ReadFromStack(false, IdTimeoutDefault, true) == 0)
-                break;
-        }
         receiveBuffer_.ExtractTo(receiveBuffer_.Size(), sink);
+        const std::size_t block = std::size_t(RecvBufferSize());
+        for (;;) {
+            while (receiveBuffer_.Size() < block) {
+                if (ReadFromStack(false, IdTimeoutDefault, true) == 0) {
+                    receiveBuffer_.ExtractTo(receiveBuffer_.Size(), sink);
+                    return;
+                }
+            }
+            receiveBuffer_.ExtractTo(block, sink);
+        }
     });
 }
 

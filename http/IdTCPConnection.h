@@ -60,14 +60,17 @@ public:
     // and without pumping. Never fails.
     void CheckForGracefulDisconnect();
 
-    // The next line, without its LF and a CR right before it.
-    std::string ReadLine();
+    // The next line, without its LF and a CR right before it. consumed, when
+    // given, receives the number of bytes the line took from the connection.
+    std::string ReadLine(std::size_t* consumed = nullptr);
     // Exactly count bytes into sink, from its position. A close before all
     // of them arrived fails with EIdConnClosedGracefully; the sink then holds
     // the bytes that were buffered at the start and each complete block
     // received after them.
     void ReadBytes(std::int64_t count, TIdStream& sink);
-    // Every byte until the peer closes, into sink.
+    // Every byte until the peer closes, into sink: what is buffered first,
+    // then whole blocks of RecvBufferSize; at the close, what is buffered
+    // then. A time-out leaves the incomplete block in the receive buffer.
     void ReadUntilClose(TIdStream& sink);
     // Waits until data can be read or ms passes (IdTimeoutInfinite: no
     // limit), pumping the window as TIdAntiFreeze rules. False on time-out.

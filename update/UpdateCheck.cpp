@@ -22,6 +22,8 @@
 namespace {
 
 const char* const DescriptorName = "mainappupdate.inf";
+// A descriptor is a few lines; anything longer is not one.
+constexpr std::int64_t DescriptorLimit = std::int64_t(1) << 20;
 const char* const UpdaterName = "Updater.exe";
 
 const char* const M1 = "There's no new updates for this application!";
@@ -41,6 +43,19 @@ bool checkRunning = false;
 struct RunningScope {
     RunningScope() { checkRunning = true; }
     ~RunningScope() { checkRunning = false; }
+};
+
+// Puts a maximum body size in force on the client for one download.
+class BodyLimitScope {
+public:
+    BodyLimitScope(TIdHTTP& http, std::int64_t bytes) : http_(http), previous_(http.MaxBodySize()) {
+        http_.SetMaxBodySize(bytes);
+    }
+    ~BodyLimitScope() { http_.SetMaxBodySize(previous_); }
+
+private:
+    TIdHTTP& http_;
+    std::int64_t previous_;
 };
 
 // Names under the reserved top-level domains "example" and "invalid" are
@@ -110,6 +125,7 @@ void TUpdateCheck::CheckForUpdates(bool silent) {
     const std::string baseURL = UpdateBaseURL();
     const std::string localName = ExeDir() + DescriptorName;
     bool downloaded = false;
+    BodyLimitScope limit(http_, DescriptorLimit);
     if (silent) {
         // The start-up tick reports nothing: a directory where the
         // descriptor cannot be created (an installation the user may not

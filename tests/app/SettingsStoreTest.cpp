@@ -67,6 +67,16 @@ TEST(SettingsStore, MissingFileOrKeysReadEmptyWithTheFixedScriptName) {
     EXPECT_EQ(partial.InvalidPage, "");
 }
 
+TEST(SettingsStore, LoadingRemovesTemporariesACrashLeft) {
+    TempDir dir;
+    dir.Write("settings.dat", "[Settings]\nwebserver=http://a\n");
+    dir.Write(".settings.dat.Xy12Z9", "[Settings]\ndbpassword=secret\n");
+    dir.Write("settings.dat.backup", "[Settings]\ndbpassword=kept\n");
+    EXPECT_EQ(LoadServerSettings(dir.File("settings.dat")).WebServer, "http://a");
+    EXPECT_FALSE(dir.Exists(".settings.dat.Xy12Z9"));
+    EXPECT_TRUE(dir.Exists("settings.dat.backup"));
+}
+
 TEST(SettingsStore, EveryValueReadsBackAsWrittenBlanksAndQuotesIncluded) {
     // Reading trims blanks and removes one pair of quotes; values with such
     // ends are written quoted so that they survive a restart.

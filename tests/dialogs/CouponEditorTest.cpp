@@ -14,18 +14,20 @@
 #include "toolkit/SkinDateEdit.h"
 #include "toolkit/SkinMessage.h"
 
-#include <QCalendarWidget>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <functional>
 #include <set>
 
 namespace {
@@ -296,6 +298,90 @@ TEST_F(EditorKeys, CtrlGGeneratesACode) {
     EXPECT_EQ(f.edtCouponCode->text().size(), 6);
     EXPECT_EQ(f.btnGenCode->toolTip(), "Generate (Ctrl+G)");
 }
+
+// Bytes of an older database that are no UTF-8 (Latin-1 here), as the
+// server sends them back in a fetched record.
+TFetchedCoupon Latin1Coupon() {
+    TFetchedCoupon c;
+    c.Id = "7";
+    c.Code = "CAF\xC9";
+    c.Name = "Caf\xE9";
+    c.Expired = false;
+    c.Kind = "2";
+    c.Days = 30;
+    c.Year = 2012;
+    c.Month = 11;
+    c.Day = 30;
+    c.OrderURL = "http://shop.example/caf\xE9.html";
+    c.Comments = "cr lf\r\nlone lf\n\xE9t\xE9";
+    return c;
+}
+
+struct UntouchedCase {
+    const char* name;
+    // What the user does to the filled dialog before OK.
+    std::function<void(TfrmCoupon&)> edit;
+    // The wire values expected for code, name, order page and comments.
+    std::string code, coupName, url, comments;
+};
+
+void PrintTo(const UntouchedCase& c, std::ostream* os) { *os << c.name; }
+
+class FetchedText : public Editor, public ::testing::WithParamInterface<UntouchedCase> {};
+
+// What the user did not change goes back as it came; what was edited goes
+// out as the field shows it now.
+TEST_P(FetchedText, GoesBackByteForByteUnlessEdited) {
+    const UntouchedCase& c = GetParam();
+    const TFetchedCoupon fetched = Latin1Coupon();
+    TCouponRecord expected{fetched.Id, c.code, c.coupName, "0", "2", "30", "2012-11-30", c.url, c.comments,
+                           TodayOnTheWire()};
+    Serve({Action(SaveFields("3", expected), "OK")});
+    TfrmCoupon f(service, msg);
+    f.setWindowTitle(QStringLiteral("Edit Coupon"));
+    f.Fill(fetched);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    // The bytes that are no UTF-8 show as the Latin-1 letters they were.
+    EXPECT_EQ(f.edtCouponName->text(), QString::fromUtf8("Caf\u00E9"));
+    c.edit(f);
+    Click(f.btnOk);
+    EXPECT_TRUE(server->WaitDone());
+    EXPECT_EQ(f.result(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, FetchedText,
+    ::testing::Values(
+        UntouchedCase{"NothingEdited", [](TfrmCoupon&) {}, "CAF\xC9", "Caf\xE9", "http://shop.example/caf\xE9.html",
+                      "cr lf\r\nlone lf\n\xE9t\xE9"},
+        UntouchedCase{"OnlyTheCommentsEdited",
+                      [](TfrmCoupon& f) {
+                          f.memComments->setFocus();
+                          f.memComments->moveCursor(QTextCursor::End);
+                          QTest::keyClicks(f.memComments, "!");
+                      },
+                      "CAF\xC9", "Caf\xE9", "http://shop.example/caf\xE9.html",
+                      "cr lf\r\nlone lf\r\n\xC3\xA9t\xC3\xA9!"},
+        UntouchedCase{"OnlyTheNameEdited",
+                      [](TfrmCoupon& f) {
+                          f.edtCouponName->setFocus();
+                          f.edtCouponName->end(false);
+                          QTest::keyClicks(f.edtCouponName, "s");
+                      },
+                      "CAF\xC9", "Caf\xC3\xA9s", "http://shop.example/caf\xE9.html", "cr lf\r\nlone lf\n\xE9t\xE9"},
+        UntouchedCase{"EditedAndPutBack",
+                      [](TfrmCoupon& f) {
+                          f.edtURL->setFocus();
+                          f.edtURL->end(false);
+                          QTest::keyClicks(f.edtURL, "x");
+                          QTest::keyClick(f.edtURL, Qt::Key_Backspace);
+                      },
+                      "CAF\xC9", "Caf\xE9", "http://shop.example/caf\xE9.html", "cr lf\r\nlone lf\n\xE9t\xE9"},
+        UntouchedCase{"CodeGeneratedAnew",
+                      [](TfrmCoupon& f) { f.edtCouponCode->setText(QStringLiteral("ABCDEF")); }, "ABCDEF", "Caf\xE9",
+                      "http://shop.example/caf\xE9.html", "cr lf\r\nlone lf\n\xE9t\xE9"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RandomLetters, SixCapitalsFromAToYNeverZ) {
     std::set<char> seen;

@@ -158,6 +158,24 @@ TEST_F(SettingsDialog, CancelLeavesTheScriptAndRewritesSettingsWithTheOldValues)
               "invalidpage=\r\n");
 }
 
+// Values that are no UTF-8 (a Latin-1 password kept from an older setup)
+// reach both files as they were unless their edit was changed.
+TEST_F(SettingsDialog, OkKeepsTheBytesOfValuesNotEdited) {
+    dir.Write("settings.dat", "[Settings]\r\nwebserver=http://caf\xE9.example\r\ndbhostname=h\r\ndbdatabase=d\r\n"
+                              "dbusername=\xFCser\r\ndbpassword=p\xE4ss\r\ninvalidpage=\r\n");
+    Start();
+    Open([&](TfrmSettings* d) {
+        EXPECT_EQ(d->edtPassword->text(), QString::fromUtf8("p\u00E4ss"));
+        d->edtHostname->setText(QString::fromUtf8("h\u00F6st"));
+        Click(d->btnOk);
+    });
+    EXPECT_EQ(dir.Read("settings.dat"), "[Settings]\r\nwebserver=http://caf\xE9.example\r\ndbhostname=h\xC3\xB6st\r\n"
+                                        "dbdatabase=d\r\ndbusername=\xFCser\r\ndbpassword=p\xE4ss\r\ninvalidpage=\r\n");
+    const std::string script = dir.Read("coupsettings.php");
+    EXPECT_NE(script.find("$password=\"p\xE4ss\";"), std::string::npos) << script;
+    EXPECT_NE(script.find("$username=\"\xFCser\";"), std::string::npos) << script;
+}
+
 TEST_F(SettingsDialog, ClosingTheWindowIsCancelAndCreatesSettingsWithSixEmptyValues) {
     Start();
     Open([&](TfrmSettings* d) {

@@ -121,6 +121,31 @@ TEST_F(Statistics, AChosenCodeMatchesExactlyAndATypedOneToo) {
     });
 }
 
+// Codes whose bytes are no UTF-8 (Latin-1 from an older database) are
+// compared by their bytes and show the letters those bytes stand for in
+// Latin-1: two codes that differ in a byte are two entries, each listing its
+// own uses, even the Latin-1 and the UTF-8 spelling of one word; the same
+// letters in another case are one entry, as with any code.
+TEST_F(Statistics, CodesThatAreNoUtf8StayApartByTheirBytes) {
+    const std::string log = Use("CAF\xE9", "2008-05-18 14:03:09", "10.0.0.1") +
+                            Use("CAF\xE8", "2008-05-18 14:03:10", "10.0.0.2") +
+                            Use("caf\xE9", "2008-05-18 14:03:11", "10.0.0.3") +
+                            Use("CAF\xC3\xA9", "2008-05-18 14:03:12", "10.0.0.4") +
+                            Use("CAF\xE9", "2008-05-18 14:03:13", "10.0.0.5") + "OK";
+    Open(log, [](TfrmStats* s) {
+        EXPECT_EQ(Codes(s), (std::vector<std::string>{"CAF\u00E9", "CAF\u00E8", "CAF\u00E9"}));
+        Click(s->btnShow);
+        EXPECT_EQ(Shown(s), (std::vector<std::string>{"CAF\u00E9", "CAF\u00E8", "caf\u00E9", "CAF\u00E9", "CAF\u00E9"}));
+        const std::vector<std::vector<std::string>> listed = {{"10.0.0.1", "10.0.0.5"}, {"10.0.0.2"}, {"10.0.0.4"}};
+        for (int entry = 0; entry < 3; ++entry) {
+            s->cbxCodes->setCurrentIndex(entry);
+            emit s->cbxCodes->activated(entry);
+            Click(s->btnShow);
+            EXPECT_EQ(Shown(s, 2), listed[std::size_t(entry)]) << entry;
+        }
+    });
+}
+
 TEST_F(Statistics, TheCodeRadioWithoutAChosenCodeListsNothing) {
     Open(kLog, [](TfrmStats* s) {
         EXPECT_EQ(s->cbxCodes->currentIndex(), -1);
@@ -231,6 +256,62 @@ TEST(ServerDateTime, ReadsByPositionAndRefusesWhatIsNoDateTime) {
     for (const char* bad : {"0000-00-00 00:00:00", "2008-5-18 14:03:09", "2008-02-30 00:00:00", "2008-05-18 24:00:00",
                             "2008-05-18 23:60:00", "2008-05-18 14:03", "", "abcd-05-18 14:03:09"})
         EXPECT_THROW(ParseServerDateTime(bad), EConvertError) << bad;
+}
+
+// Each number is two decimal digits (four for the year) at its place:
+// nothing trimmed, no sign.
+TEST(ServerDateTime, TakesDigitsOnlyAtEachPosition) {
+    for (const char* bad : {"2008-05-18 14:03:9 ", "2008-5 -18 14:03:09", "2008-05-18 14:03:+9", "2008-05-18 14: 3:09",
+                            " 208-05-18 14:03:09", "+208-05-18 14:03:09", "2008-05-18 14:03:-1", "2008-05-18\t14:03:0\t",
+                            "2008-05-18 14:03:0\n", "2008-05-18 1\r:03:09", "2008-05-18 14:03:0x"})
+        EXPECT_THROW(ParseServerDateTime(bad), EConvertError) << bad;
+    EXPECT_EQ(ParseServerDateTime("0001-01-01 00:00:00").Day, QDate(1, 1, 1).toJulianDay());
+    EXPECT_EQ(ParseServerDateTime("9999-12-31 23:59:59").Seconds, 86399);
+}
+
+// The long time without its zone, in every locale Qt has: no empty brackets
+// and no separator left over where the zone was, and the seconds shown.
+TEST(DateUsed, LongTimeWithoutZoneLeavesNothingOverInAnyLocale) {
+    const QLocale saved;
+    const qint64 day = QDate(2008, 5, 18).toJulianDay();
+    const QString leftovers[] = {QStringLiteral("()"), QStringLiteral("[]"), QStringLiteral("\uFF08\uFF09"),
+                                 QStringLiteral("\u3010\u3011"), QStringLiteral("  ")};
+    const QString separators = QStringLiteral(" \u00A0\u202F,;:-/\u060C\u3001\uFF0C");
+    int checked = 0;
+    for (const QLocale& locale :
+         QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+        QLocale::setDefault(locale);
+        const QString text = DateUsedText({day, 14 * 3600 + 3 * 60 + 9});
+        const QString date = locale.toString(QDate::fromJulianDay(day), QLocale::ShortFormat);
+        const std::string where = locale.name().toStdString() + ": \"" + text.toStdString() + "\"";
+        ASSERT_TRUE(text.startsWith(date + QLatin1Char(' '))) << where;
+        const QString time = text.mid(date.size() + 1);
+        ASSERT_FALSE(time.isEmpty()) << where;
+        for (const QString& leftover : leftovers)
+            EXPECT_FALSE(time.contains(leftover)) << where;
+        EXPECT_FALSE(separators.contains(time.front())) << where;
+        EXPECT_FALSE(separators.contains(time.back())) << where;
+        EXPECT_NE(text, DateUsedText({day, 14 * 3600 + 3 * 60 + 8})) << where << " shows no seconds";
+        ++checked;
+    }
+    QLocale::setDefault(saved);
+    EXPECT_GT(checked, 300);
+}
+
+// Every time format of Qt's locales has its zone at one end; one with the
+// zone inside, quoted text that looks like a zone, or brackets of another
+// script come out clean as well.
+TEST(DateUsed, ZoneAnywhereInTheFormatLeavesNoGap) {
+    struct Case {
+        const char* format;
+        const char* shown;
+    };
+    for (const Case& c : {Case{"HH:mm:ss t 'Uhr'", "14:03:09 Uhr"}, Case{"HH:mm:ss (t) AP", "14:03:09 PM"},
+                          Case{"'kl'. t HH:mm:ss", "kl. 14:03:09"}, Case{"HH:mm:ss\uFF08t\uFF09", "14:03:09"},
+                          Case{"HH:mm:ss 'it''s t'", "14:03:09 it's t"}, Case{"tttt, HH:mm:ss", "14:03:09"}}) {
+        const QString format = LongTimeWithoutZone(QString::fromUtf8(c.format));
+        EXPECT_EQ(QLocale::c().toString(QTime(14, 3, 9), format).toStdString(), c.shown) << c.format;
+    }
 }
 
 TEST(DateUsed, MidnightShowsTheDateOnly) {

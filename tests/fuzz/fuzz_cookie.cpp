@@ -4,16 +4,22 @@
 //   H<host>   change the current host              +<n>      clock forward n seconds
 //   G<path>   build the header (plain)             S<path>   build it (secure)
 //   P         purge
+//   C<a>,<b>  caps: at most a per domain, b in all (each under 100)
+//   N<n>      n Set-Cookies (under 1000) named c0, c1, ... from the host
 // After every header the store must hold no cookie whose expiry has passed,
 // and the header must consist of "name=value" pieces with non-empty values.
+// After every command the store keeps to its caps, and no domain holds two
+// cookies whose names differ only in case.
 
 #include "http/IdCookieManager.h"
 #include "http/IdDateTime.h"
 #include "http/IdException.h"
 #include "tests/fuzz/FuzzCheck.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <set>
 #include <string>
 
 namespace {
@@ -51,6 +57,40 @@ void CheckHeader(const std::string& header)
     }
 }
 
+// A small number from the digits at the start of text, below limit.
+std::size_t SmallNumber(const std::string& text, std::size_t limit)
+{
+    std::size_t value = 0;
+    for (char c : text.substr(0, 6)) {
+        if (c < '0' || c > '9')
+            break;
+        value = value * 10 + std::size_t(c - '0');
+    }
+    return value % limit;
+}
+
+// Caps bind new cookies only, so the store keeps to the largest caps that
+// were ever in force.
+void CheckCaps(const TIdCookieManager& store, std::size_t perDomain, std::size_t inAll)
+{
+    std::size_t all = 0;
+    for (const std::string& domain : store.Domains()) {
+        const auto cookies = store.CookiesOf(domain);
+        FUZZ_CHECK(cookies.size() <= perDomain);
+        std::set<std::string> names;
+        for (const auto& cookie : cookies) {
+            std::string upper = cookie->Name;
+            for (char& c : upper)
+                if (c >= 'a' && c <= 'z')
+                    c = char(c - 'a' + 'A');
+            FUZZ_CHECK(names.insert(upper).second);
+        }
+        all += cookies.size();
+    }
+    FUZZ_CHECK(all == store.Count());
+    FUZZ_CHECK(all <= inAll);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -59,6 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto now = std::chrono::system_clock::time_point(std::chrono::seconds(1211121005));
     TIdCookieManager store([&] { return now; });
     std::string host = "x.y.z";
+    std::size_t perDomain = store.MaxCookiesPerDomain();
+    std::size_t inAll = store.MaxCookies();
 
     std::size_t start = 0;
     while (start < script.size()) {
@@ -102,9 +144,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             store.PurgeExpired();
             CheckNothingExpired(store, now);
             break;
+        case 'C': {
+            const auto comma = arg.find(',');
+            store.SetMaxCookiesPerDomain(SmallNumber(arg, 100));
+            store.SetMaxCookies(comma == std::string::npos ? 100 : SmallNumber(arg.substr(comma + 1), 100));
+            perDomain = std::max(perDomain, store.MaxCookiesPerDomain());
+            inAll = std::max(inAll, store.MaxCookies());
+            break;
+        }
+        case 'N':
+            for (std::size_t i = 0, n = SmallNumber(arg, 1000); i < n; ++i)
+                store.StoreSetCookie("c" + std::to_string(i) + "=" + arg + "; path=/", host);
+            break;
         default:
             break;
         }
+        CheckCaps(store, perDomain, inAll);
     }
     store.CookieHeaderFor(host, "/", false);
     CheckNothingExpired(store, now);

@@ -4,9 +4,15 @@
 // the cookie store, and then the body by the head's own framing. Header lines
 // are also folded again the way the client folds its own.
 //
+// Interim "100" heads are read and skipped as the client does, all heads
+// counting against one bound.
+//
 // Properties: the status code is the one the status line reads as; a valid
-// Content-Length is never negative; no line keeps an LF; a body read by its
-// Content-Length has exactly that length; folding loses and adds nothing.
+// Content-Length is never negative; no line keeps an LF; the heads together
+// stay within 1 MiB and 1,000 header lines, and one that passes them closes
+// the connection and leaves the record as the last whole head left it; a
+// body read by its Content-Length has exactly that length; folding loses and
+// adds nothing.
 
 #include "http/IdCookieManager.h"
 #include "http/IdException.h"
@@ -54,8 +60,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TIdTCPConnection connection;
     OpenScriptedStream(connection, data, size);
     TIdHTTPResponse response;
+    TIdHTTPResponse::THeadUse used;
+    std::string lastWhole;  // status line of the last head read whole
     try {
-        response.ReadHead(connection);
+        do {
+            response.ReadHead(connection, used);
+            lastWhole = response.ResponseText();
+            FUZZ_CHECK(used.Bytes <= TIdHTTPResponse::kMaxHeadBytes);
+            FUZZ_CHECK(used.Lines <= TIdHTTPResponse::kMaxHeadLines);
+            FUZZ_CHECK(response.RawHeaders().size() <= used.Lines);
+        } while (response.ResponseCode() == 100);
+    } catch (const EIdResponseHeadTooLarge&) {
+        FUZZ_CHECK(!connection.Connected());
+        FUZZ_CHECK(response.ResponseText() == lastWhole);
+        return 0;
     } catch (const EIdException&) {
         return 0;  // no status line: the record keeps nothing of this input
     }

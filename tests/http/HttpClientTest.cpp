@@ -277,6 +277,26 @@ TEST(HttpUrl, HostNameWithoutPortMeansTheDefaultPortNotThePreviousOne) {
     EXPECT_EQ(c.http.Request().Host, "127.0.0.2");
 }
 
+// The same host named again without a port stays on its port, whatever the
+// scheme; only another host goes to the scheme's default port.
+TEST(HttpUrl, SameHostWithoutPortKeepsTheCurrentPort) {
+    ScriptedServer server({{Expect::Exact(Get("/a")), Ok("A")}, {Expect::Exact(Get("/b")), Ok("B")}});
+    Client c;
+    const std::string port = std::to_string(server.Port());
+    EXPECT_EQ(c.http.GetText(server.Url("/a")), "A");
+    EXPECT_EQ(c.http.GetText("http://127.0.0.1/b"), "B");
+    EXPECT_TRUE(server.WaitDone());
+    EXPECT_EQ(server.ConnectionOf(1), 0);
+
+    try {
+        c.http.GetText("HTTPS://127.0.0.1/c");
+    } catch (const std::exception&) {
+        // Whether https can go out is not the point here.
+    }
+    EXPECT_EQ(c.http.URL().Port, port);
+    EXPECT_EQ(c.http.Request().Host, "127.0.0.1:" + port);
+}
+
 TEST(HttpUrl, HostFieldCarriesThePortUnlessItIs80) {
     Client c;
     EXPECT_ANY_THROW(c.http.GetText("https://example.invalid/"));
@@ -655,7 +675,32 @@ INSTANTIATE_TEST_SUITE_P(Lines, ChunkSize,
                          ::testing::Values(ChunkSizeCase{"1a", 26}, ChunkSizeCase{"1a;ext=1", 0},
                                            ChunkSizeCase{"1a ;ext=1", 26}, ChunkSizeCase{"FF", 255},
                                            ChunkSizeCase{"0", 0}, ChunkSizeCase{"", 0}, ChunkSizeCase{" 5", 0},
-                                           ChunkSizeCase{"g", 0}, ChunkSizeCase{"fffffffffffffffffff", 0}));
+                                           ChunkSizeCase{"g", 0},
+                                           ChunkSizeCase{"fffffffffffffff", 0xfffffffffffffff},
+                                           ChunkSizeCase{"00000000000000000001a", 26},
+                                           ChunkSizeCase{"1000000000000000g", 0}));
+
+// A size that does not fit 60 bits is no size at all; before, 16 digits or
+// more read as 0 and ended the body as if it were complete.
+TEST(ChunkSize, BeyondSixtyBitsIsABrokenResponse) {
+    for (const char* line : {"1000000000000000", "fffffffffffffffffff", "FFFFFFFFFFFFFFFF ext"}) {
+        try {
+            TIdHTTPResponse::ParseChunkSize(line);
+            FAIL() << line;
+        } catch (const EIdBrokenResponse& e) {
+            EXPECT_STREQ(e.what(), "Chunk size too large.");
+        }
+    }
+}
+
+TEST(HttpBody, ChunkSizeOfSixteenDigitsFailsTheRequest) {
+    ScriptedServer server({{Expect::Exact(Get("/x")),
+                            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nab\r\n"
+                            "1000000000000000\r\ncd\r\n0\r\n\r\n"}});
+    Client c;
+    EXPECT_THROW(c.http.GetText(server.Url("/x")), EIdBrokenResponse);
+    EXPECT_FALSE(c.http.Connected());
+}
 
 // ---------------------------------------------------------------------------
 // Cookies

@@ -401,4 +401,89 @@ TEST_F(CookieStore, SetCookieRecordsAreRfc2109)
     EXPECT_EQ(cookies[0]->Domain, "x.y.z");
 }
 
+// ---------------------------------------------------------------------------
+// Caps and cost
+
+std::string Numbered(const char* prefix, std::size_t i) { return prefix + std::to_string(i); }
+
+TEST_F(CookieStore, DomainKeepsAtMost180AndFurtherNewOnesAreDropped)
+{
+    for (std::size_t i = 0; i < 200; ++i)
+        store_.StoreSetCookie(Numbered("c", i) + "=" + std::to_string(i) + "; path=/", "x.y.z");
+    auto cookies = store_.CookiesOf("x.y.z");
+    ASSERT_EQ(cookies.size(), 180u);
+    EXPECT_EQ(cookies.front()->Name, "c0");
+    EXPECT_EQ(cookies.back()->Name, "c179");
+
+    // A full domain still takes a new value for a cookie it holds, in place,
+    // and another domain still takes cookies of its own.
+    store_.StoreSetCookie("C5=new; path=/", "x.y.z");
+    store_.StoreSetCookie("c190=1; path=/", "x.y.z");
+    store_.StoreSetCookie("other=1; path=/; domain=.y.z", "x.y.z");
+    cookies = store_.CookiesOf("x.y.z");
+    ASSERT_EQ(cookies.size(), 180u);
+    EXPECT_EQ(cookies[5]->Name, "c5");
+    EXPECT_EQ(cookies[5]->Value, "new");
+    EXPECT_EQ(Count(".y.z"), 1u);
+    EXPECT_EQ(store_.Count(), 181u);
+}
+
+TEST_F(CookieStore, StoreKeepsAtMost3000InAll)
+{
+    // 20 hosts of 150 cookies each fill the store; the 21st host gets none.
+    for (std::size_t h = 0; h <= 20; ++h)
+        for (std::size_t i = 0; i < 150; ++i)
+            store_.StoreSetCookie(Numbered("c", i) + "=1; path=/", Numbered("h", h) + ".example");
+    EXPECT_EQ(store_.Count(), 3000u);
+    EXPECT_EQ(Count("h19.example"), 150u);
+    EXPECT_EQ(Count("h20.example"), 0u);
+    EXPECT_EQ(store_.Domains().size(), 20u);
+    // Replacing is not adding.
+    store_.StoreSetCookie("c7=2; path=/", "h3.example");
+    EXPECT_EQ(store_.CookiesOf("h3.example")[7]->Value, "2");
+}
+
+TEST_F(CookieStore, ExpiredCookiesMakeRoomAndTheOrderRulesStillHold)
+{
+    for (std::size_t i = 0; i < 180; ++i)
+        store_.StoreSetCookie(Numbered("c", i) + "=1; path=/" + (i % 2 ? "; max-age=5" : ""), "x.y.z");
+    Advance(seconds(10));
+    store_.PurgeExpired();
+    ASSERT_EQ(Count("x.y.z"), 90u);
+
+    // Found by name after the purge moved them: replaced in place.
+    store_.StoreSetCookie("c178=2; path=/", "x.y.z");
+    store_.StoreSetCookie("c0=2; path=/", "x.y.z");
+    store_.StoreSetCookie("late=1; path=/", "x.y.z");
+    const auto cookies = store_.CookiesOf("x.y.z");
+    ASSERT_EQ(cookies.size(), 91u);
+    EXPECT_EQ(cookies[0]->Value, "2");
+    EXPECT_EQ(cookies[89]->Name, "c178");
+    EXPECT_EQ(cookies[89]->Value, "2");
+    EXPECT_EQ(cookies[90]->Name, "late");
+    const std::string header = store_.CookieHeaderFor("x.y.z", "/", false);
+    EXPECT_EQ(header.substr(0, 24), "late=1; c178=2; c176=1; ");
+}
+
+// Storing is linear in the number of cookies. Without the caps, 160,000
+// distinct names and as many replacements take well under a second here;
+// a store that scans its list for each name needs hours.
+TEST_F(CookieStore, ManyNamesCostTimeInProportionToTheirNumber)
+{
+    store_.SetMaxCookiesPerDomain(std::size_t(-1));
+    store_.SetMaxCookies(std::size_t(-1));
+    constexpr std::size_t n = 160000;
+    const auto start = steady_clock::now();
+    for (std::size_t i = 0; i < n; ++i)
+        store_.StoreSetCookie(Numbered("name", i) + "=1; path=/", "x.y.z");
+    for (std::size_t i = 0; i < n; ++i)
+        store_.StoreSetCookie(Numbered("NAME", i) + "=2; path=/", "x.y.z");
+    const auto took = duration_cast<milliseconds>(steady_clock::now() - start);
+    EXPECT_LT(took.count(), 30000);
+    const auto cookies = store_.CookiesOf("x.y.z");
+    ASSERT_EQ(cookies.size(), n);
+    EXPECT_EQ(cookies[12345]->Name, "name12345");
+    EXPECT_EQ(cookies[12345]->Value, "2");
+}
+
 }  // namespace

@@ -496,6 +496,23 @@ INSTANTIATE_TEST_SUITE_P(Cuts, ReadUntilCloseCase,
                                            CutCase{100000, 4096}, CutCase{100000, 32769},
                                            CutCase{300000, 0}));
 
+// A read time-out ends reading until close the way it ends an exact-length
+// read: whole blocks are in the sink, the incomplete one stays behind.
+TEST(ReadUntilClose, TimeOutWritesOnlyWholeBlocks) {
+    Exchange open = Sends("");
+    open.generatedBytes = 100000;  // three whole blocks of 32768 and a piece
+    ScriptedServer server({open});
+    TIdTCPClient client;
+    ConnectTo(client, server);
+    client.SetReadTimeout(300);
+    TIdMemoryStream sink;
+    EXPECT_THROW(client.ReadUntilClose(sink), EIdReadTimeout);
+    ASSERT_EQ(sink.DataString().size(), 3u * 32768);
+    EXPECT_TRUE(sink.DataString() == Generated(3 * 32768));
+    EXPECT_EQ(sink.Position(), sink.Size());
+    EXPECT_EQ(client.ReceiveBuffer().Size(), 100000u - 3 * 32768);
+}
+
 TEST(ReadUntilClose, AfterALineReadsTheRest) {
     ScriptedServer server({Sends("head\nbody bytes", Then::Close)});
     TIdTCPClient client;

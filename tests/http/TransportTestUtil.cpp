@@ -5,11 +5,16 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace transport_test {
@@ -73,6 +78,78 @@ int RefusingPort() {
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
     ::close(fd);
     return ntohs(address.sin_port);
+}
+
+ChildRun RunInChild(const std::function<std::string()>& operation, long long limitBytes, int boundMs) {
+    int out[2];
+    if (::pipe(out) != 0)
+        throw std::runtime_error("no pipe");
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        throw std::runtime_error("no fork");
+    if (pid == 0) {
+        ::close(out[0]);
+        const rlimit limit{rlim_t(limitBytes), rlim_t(limitBytes)};
+        ::setrlimit(RLIMIT_AS, &limit);
+        // The child starts with the test program's resident pages, free heap
+        // included: that heap goes back, and the peak is counted from here.
+        ::malloc_trim(0);
+        if (const int f = ::open("/proc/self/clear_refs", O_WRONLY); f >= 0) {
+            if (::write(f, "5", 1) != 1) {
+                // Without the reset the peak counts from the fork: higher, never lower.
+            }
+            ::close(f);
+        }
+        std::string outcome;
+        try {
+            outcome = operation();
+        } catch (const std::exception& e) {
+            outcome = std::string("raised: ") + e.what();
+        } catch (...) {
+            outcome = "raised: something";
+        }
+        rusage usage{};
+        ::getrusage(RUSAGE_SELF, &usage);
+        const std::string report = std::to_string(usage.ru_maxrss) + "\n" + outcome;
+        for (std::size_t at = 0; at < report.size();) {
+            const ssize_t n = ::write(out[1], report.data() + at, report.size() - at);
+            if (n <= 0)
+                break;
+            at += std::size_t(n);
+        }
+        ::_exit(0);
+    }
+    ::close(out[1]);
+    std::string report;
+    const auto start = Clock::now();
+    bool killed = false;
+    for (;;) {
+        const long left = boundMs - MsSince(start);
+        pollfd wait{out[0], POLLIN, 0};
+        if (left <= 0 || ::poll(&wait, 1, int(left)) == 0) {
+            ::kill(pid, SIGKILL);
+            killed = true;
+            break;
+        }
+        char chunk[4096];
+        const ssize_t n = ::read(out[0], chunk, sizeof chunk);
+        if (n <= 0)
+            break;
+        report.append(chunk, std::size_t(n));
+    }
+    ::close(out[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ChildRun run;
+    run.ended = !killed && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const std::size_t lf = report.find('\n');
+    if (run.ended && lf != std::string::npos) {
+        run.peakKb = std::stol(report.substr(0, lf));
+        run.outcome = report.substr(lf + 1);
+    } else {
+        run.ended = false;
+    }
+    return run;
 }
 
 }  // namespace transport_test

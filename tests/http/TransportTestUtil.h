@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace transport_test {
@@ -52,5 +53,21 @@ private:
 
 // A loopback port with nothing listening on it: connects are refused.
 int RefusingPort();
+
+// What an operation run in a child process came to.
+struct ChildRun {
+    bool ended = false;    // ended by itself within the bound
+    std::string outcome;   // what the operation returned, or "raised: <what()>"
+    long peakKb = 0;       // the child's peak resident memory (getrusage), from
+                           // the start of the operation
+};
+
+// Runs operation in a forked child whose address space is capped at
+// limitBytes (so a client that grows without bound fails there instead of
+// taking the machine's memory), and reports its outcome and peak memory:
+// the pages the child still shares with this program, and what the
+// operation took. A child still running after boundMs is killed.
+ChildRun RunInChild(const std::function<std::string()>& operation, long long limitBytes = 2LL << 30,
+                    int boundMs = 60000);
 
 }  // namespace transport_test

@@ -102,8 +102,11 @@ public:
         int dripMs = 0;
         // Keep the response back until Release() is called.
         bool held = false;
-        // After the response, send this many bytes of GeneratedByte(i).
+        // After the response, send this many bytes of GeneratedByte(i), or
+        // of generatedText repeated when that is not empty (endless header
+        // lines or interim heads).
         std::uint64_t generatedBytes = 0;
+        std::string generatedText{};
         // Read the request at most ReadPaceBytes at a time, ReadPaceMs apart
         // (a slow reader, so that the client's sends block).
         std::size_t readPaceBytes = 0;

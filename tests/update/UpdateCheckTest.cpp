@@ -200,6 +200,18 @@ TEST_P(NewerVersion, IsOfferedWithItsTextAsReadAndCancelKeepsTheClient) {
     EXPECT_FALSE(dir.Exists("args.txt"));
 }
 
+// The descriptor's limit of 1 MiB lets a descriptor of exactly that size
+// through, and holds for the check only.
+TEST_F(UpdateCheck, DescriptorOfOneMegabyteIsReadAndTheLimitEndsWithTheCheck) {
+    StartQuietly();
+    const std::string padded = DescriptorText("1.03") + std::string((1 << 20) - DescriptorText("1.03").size(), ' ');
+    update.Add({DescriptorGet(), "HTTP/1.1 200 OK\r\nContent-Length: 1048576\r\n\r\n" + padded});
+    std::vector<SeenMessage> seen = CheckUpdates({"Cancel"});
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, M2("1.03"));
+    EXPECT_EQ(window->IdHTTP1.MaxBodySize(), TIdHTTP::kDefaultMaxBodySize);
+}
+
 INSTANTIATE_TEST_SUITE_P(Versions, NewerVersion,
                          ::testing::Values(Offer{"1.021", "1.021"}, Offer{"1.10", "1.10"}, Offer{"1.9", "1.9"},
                                            Offer{"2", "2"}, Offer{"0.2e1", "0.2e1"},
@@ -309,7 +321,20 @@ INSTANTIATE_TEST_SUITE_P(
                       Failure{"ChunksCutShort",
                               {DescriptorGet(),
                                "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n100\r\n" + DescriptorText("9.99"),
-                               Then::Close}}),
+                               Then::Close}},
+                      // A descriptor is downloaded with a limit of 1 MiB.
+                      Failure{"LongerThanOneMegabyte",
+                              {DescriptorGet(), "HTTP/1.1 200 OK\r\nContent-Length: 1048577\r\n\r\n" +
+                                                    DescriptorText("9.99") +
+                                                    std::string(1048577 - DescriptorText("9.99").size(), ' ')}},
+                      Failure{"WithoutEnd",
+                              [] {
+                                  ScriptedServer::Exchange endless{DescriptorGet(), "HTTP/1.0 200 OK\r\n\r\n" +
+                                                                                        DescriptorText("9.99")};
+                                  endless.generatedText = "\r\n";
+                                  endless.generatedBytes = std::uint64_t(1) << 40;
+                                  return endless;
+                              }()}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(UpdateCheck, NoNetworkShowsNothingAtStartupAndNoUpdateOnTheButton) {
