@@ -3,6 +3,7 @@
 
 #include "BuildOptions.h"
 #include "app/CouponListMenu.h"
+#include "app/ProgramIcon.h"
 #include "app/SettingsStore.h"
 #include "branding/Branding.h"
 #include "branding/GifBanner.h"
@@ -17,20 +18,30 @@
 #include "toolkit/SkinButton.h"
 #include "toolkit/SkinLinkLabel.h"
 #include "toolkit/SkinListView.h"
+#include "toolkit/WindowPlacement.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
 TfrmMain* frmMain = nullptr;
 
 namespace {
+
+// The main window is a plain widget; screen readers are to meet it as the
+// application's frame, as they meet any main window.
+QAccessibleInterface* MainWindowAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("TfrmMain") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return nullptr;
+}
 
 constexpr int kClientWidth = 775;
 constexpr int kClientHeight = 516;
@@ -51,6 +62,11 @@ TfrmMain::TfrmMain(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint) {
     frmMain = this;
+    static bool accessibleAsFrame = false;
+    if (!accessibleAsFrame) {
+        QAccessible::installFactory(MainWindowAccessible);
+        accessibleAsFrame = true;
+    }
     // While a request waits, the window's pending events run, all of them.
     IdAntiFreeze1.Pump = [this] {
         ShowBusyCursor();
@@ -69,6 +85,9 @@ void TfrmMain::BuildLayout() {
     setObjectName(QStringLiteral("TfrmMain"));
     setWindowTitle(QStringLiteral("Corvanta"));
     resize(kClientWidth, kClientHeight);
+    // The program's own icon, for this window and every dialog, until the
+    // branding puts another in its place.
+    QApplication::setWindowIcon(ProgramIcon());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -161,10 +180,33 @@ void TfrmMain::BuildLayout() {
     bottom->addLayout(links);
     layout->addWidget(bsSkinPanel4);
 
+    AddShortcuts();
+
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+}
+
+void TfrmMain::AddShortcuts() {
+    // The buttons take no focus; every one of them has keys instead, which
+    // press it. Ctrl+C and Ctrl+Shift+N stay free for the list's own menu.
+    btnLoad->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_H)});
+    btnStats->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_I)});
+    bsSkinButton7->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_Comma)});
+    btnHelp->AddShortcut({QKeySequence(Qt::Key_F1)});
+    btnUpdate->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_U)});
+    btnMakeMoney->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_M)});
+    bsSkinButton1->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_A)});
+    bsSkinButton2->AddShortcut({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)});
+    bsSkinButton5->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_N)});
+    bsSkinButton6->AddShortcut({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, lvwItems,
+                               QStringLiteral("on the list"));
+    bsSkinButton6->AddHint(QStringLiteral("double-click a row"));
+    connect(lvwItems, &QAbstractItemView::doubleClicked, bsSkinButton6, &QAbstractButton::click);
+    bsSkinButton3->AddShortcut({QKeySequence(Qt::Key_Delete)});
+    bsSkinButton4->AddShortcut({QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    bsSkinButton8->AddShortcut({QKeySequence(Qt::Key_F5)});
 }
 
 void TfrmMain::FormCreate() {
@@ -190,11 +232,7 @@ void TfrmMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!shownOnce_) {
         shownOnce_ = true;
-        if (QScreen* screen = QApplication::primaryScreen()) {
-            QRect r = frameGeometry();
-            r.moveCenter(screen->availableGeometry().center());
-            move(r.topLeft());
-        }
+        CentreOnScreen(this);
     }
     FormShow();
 }

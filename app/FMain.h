@@ -98,6 +98,7 @@ protected:
 
 private:
     void BuildLayout();
+    void AddShortcuts();
     void FormCreate();
     void FormShow();
     void FormResize();

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/DialogLayout.h"
 
+#include "toolkit/SkinButton.h"
+#include "toolkit/WindowPlacement.h"
+
 #include <QDialog>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QScreen>
 
 namespace {
 
@@ -21,14 +22,8 @@ public:
         if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
             static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier)
             return true;
-        if (event->type() == QEvent::Show) {
-            auto* w = static_cast<QWidget*>(watched);
-            if (QScreen* screen = QGuiApplication::primaryScreen()) {
-                QRect r = w->frameGeometry();
-                r.moveCenter(screen->availableGeometry().center());
-                w->move(r.topLeft());
-            }
-        }
+        if (event->type() == QEvent::Show)
+            CentreOnScreen(static_cast<QWidget*>(watched));
         return false;
     }
 };
@@ -43,6 +38,21 @@ void SetDialogFlags(QDialog* dialog, bool minimise) {
     dialog->setWindowFlags(flags);
     dialog->setModal(true);
     dialog->installEventFilter(new DialogBehaviour(dialog));
+}
+
+void PressOnReturn(TbsSkinButton* button, bool ctrlReturnToo) {
+    button->AddShortcut({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    if (ctrlReturnToo)
+        button->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+}
+
+void SetTabOrder(std::initializer_list<QWidget*> controls) {
+    QWidget* previous = nullptr;
+    for (QWidget* control : controls) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
 }
 
 QHBoxLayout* CentredButtonRow(std::initializer_list<QWidget*> buttons) {

@@ -8,8 +8,17 @@
 class QDialog;
 class QHBoxLayout;
 class QWidget;
+class TbsSkinButton;
 
 void SetDialogFlags(QDialog* dialog, bool minimise = false);
+
+// Return (and the keypad's Enter) anywhere in the dialog presses the
+// button, as a dialog's default button. A memo keeps Return for its new
+// lines; with one, Ctrl+Return presses the button from anywhere too.
+void PressOnReturn(TbsSkinButton* button, bool ctrlReturnToo = false);
+
+// Tab moves through the controls in this order.
+void SetTabOrder(std::initializer_list<QWidget*> controls);
 
 // A row of buttons side by side, centred.
 QHBoxLayout* CentredButtonRow(std::initializer_list<QWidget*> buttons);

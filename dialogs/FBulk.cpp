@@ -116,6 +116,9 @@ TfrmBulk::TfrmBulk(TCouponService& service, TbsSkinMessage& msg, QWidget* parent
 
     connect(btnOk, &QPushButton::clicked, this, &TfrmBulk::btnOkClick);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmBulk::btnCancelClick);
+    // As in the coupon editor: Return in a one-line field, Ctrl+Return anywhere.
+    PressOnReturn(btnOk, true);
+    edtCount->setFocus();
 }
 
 std::string TfrmBulk::Refusal() const {

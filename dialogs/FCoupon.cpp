@@ -22,7 +22,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <QTextDocument>
+#include <algorithm>
 #include <chrono>
+#include <initializer_list>
 #include <limits>
 #include <random>
 
@@ -67,10 +69,12 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     edtCouponCode->setMaxLength(std::numeric_limits<int>::max());
     btnGenCode = new TbsSkinButton(QStringLiteral("Generate"), general);
     btnGenCode->setObjectName(QStringLiteral("btnGenCode"));
+    QLabel* nameLabel = BuddyLabel("Coupon Name:", edtCouponName, general);
+    QLabel* codeLabel = BuddyLabel("Coupon Code:", edtCouponCode, general);
     auto* g = new QGridLayout(general);
-    g->addWidget(BuddyLabel("Coupon Name:", edtCouponName, general), 0, 0);
+    g->addWidget(nameLabel, 0, 0);
     g->addWidget(edtCouponName, 0, 1, 1, 2);
-    g->addWidget(BuddyLabel("Coupon Code:", edtCouponCode, general), 1, 0);
+    g->addWidget(codeLabel, 1, 0);
     g->addWidget(edtCouponCode, 1, 1);
     g->addWidget(btnGenCode, 1, 2);
 
@@ -104,17 +108,17 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     auto* e = new QGridLayout(expiry);
     e->addWidget(chkEpired, 0, 0, 1, 3, Qt::AlignLeft);
     e->addWidget(rbtOneUse, 1, 0, 1, 3, Qt::AlignLeft);
+    e->addWidget(rbtByDays, 2, 0, Qt::AlignLeft);
     auto* days = new QHBoxLayout;
-    days->addWidget(rbtByDays);
     days->addWidget(edtDays);
     days->addWidget(new QLabel(QStringLiteral("day(s)"), expiry));
     days->addStretch(1);
-    e->addLayout(days, 2, 0, 1, 3);
+    e->addLayout(days, 2, 1, 1, 2);
+    e->addWidget(rbtByDate, 3, 0, Qt::AlignLeft);
     auto* date = new QHBoxLayout;
-    date->addWidget(rbtByDate);
     date->addWidget(edtDate);
     date->addStretch(1);
-    e->addLayout(date, 3, 0, 1, 3);
+    e->addLayout(date, 3, 1, 1, 2);
 
     // Redirect URL
     auto* redirect = new QGroupBox(QStringLiteral("Redirect URL"), this);
@@ -127,11 +131,13 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     memComments->setObjectName(QStringLiteral("memComments"));
     memComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memComments->setTabChangesFocus(true);
+    QLabel* urlLabel = BuddyLabel("Discounted Order Page:", edtURL, redirect);
+    QLabel* commentsLabel = BuddyLabel("Comments:", memComments, redirect);
     auto* r = new QGridLayout(redirect);
-    r->addWidget(BuddyLabel("Discounted Order Page:", edtURL, redirect), 0, 0);
+    r->addWidget(urlLabel, 0, 0);
     r->addWidget(edtURL, 0, 1);
     r->addWidget(bsSkinButton2, 0, 2);
-    r->addWidget(BuddyLabel("Comments:", memComments, redirect), 1, 0, Qt::AlignTop);
+    r->addWidget(commentsLabel, 1, 0, Qt::AlignTop);
     r->addWidget(memComments, 1, 1, 1, 2);
 
     btnOk = new TbsSkinButton(QStringLiteral("Ok"), this);
@@ -145,16 +151,46 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     buttons->addWidget(btnOk);
     buttons->addWidget(btnCancel);
 
+    // Tight margins, so every control gets its full height in the fixed
+    // client area; the comments take what is left.
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(9, 9, 9, 9);
+    layout->setSpacing(6);
     layout->addWidget(general);
     layout->addWidget(expiry);
     layout->addWidget(redirect, 1);
     layout->addLayout(buttons);
+    for (QGridLayout* grid : {g, e, r}) {
+        grid->setContentsMargins(9, 4, 9, 6);
+        grid->setHorizontalSpacing(6);
+        grid->setVerticalSpacing(4);
+        grid->setColumnStretch(1, 1);
+    }
+    // The fields of the three groups stand on one column: the first column
+    // of each group is as wide as the widest caption of all three, measured
+    // in the skin's font.
+    ensurePolished();
+    int captions = 0;
+    for (QWidget* caption : std::initializer_list<QWidget*>{nameLabel, codeLabel, rbtByDays, rbtByDate, urlLabel,
+                                                            commentsLabel})
+        captions = std::max(captions, caption->sizeHint().width());
+    for (QGridLayout* grid : {g, e, r})
+        grid->setColumnMinimumWidth(0, captions);
     setFixedSize(510, 415);
+
+    // Reading order, and the name first.
+    SetTabOrder({edtCouponName, edtCouponCode, chkEpired, rbtOneUse, rbtByDays, edtDays, rbtByDate, edtDate, edtURL,
+                 memComments});
+    edtCouponName->setFocus();
 
     connect(btnOk, &QPushButton::clicked, this, &TfrmCoupon::btnOkClick);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmCoupon::btnCancelClick);
     connect(btnGenCode, &QPushButton::clicked, this, &TfrmCoupon::btnGenCodeClick);
+
+    // The buttons take no focus: keys press them. Return belongs to the
+    // comments where it starts a new line, so Ctrl+Return saves from there.
+    PressOnReturn(btnOk, true);
+    btnGenCode->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_G)});
 }
 
 void TfrmCoupon::Fill(const TFetchedCoupon& c) {

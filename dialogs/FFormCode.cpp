@@ -64,6 +64,9 @@ TfrmFormCode::TfrmFormCode(const TServerSettings& settings, QWidget* parent)
     layout->addWidget(memForm, 1);
     layout->addLayout(CentredButtonRow({btnOk, btnCancel}));
     setFixedSize(402, 200);
+
+    btnOk->AddShortcut({QKeySequence(QKeySequence::Copy)});
+    memForm->setFocus();
 }
 
 void TfrmFormCode::btnOkClick() {

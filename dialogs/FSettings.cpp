@@ -103,6 +103,9 @@ TfrmSettings::TfrmSettings(TServerSettings& settings, QWidget* parent)
     // The described size, grown by the check box's row below the edits.
     form->activate();
     setFixedSize(409, 217 + chkAllowHttps->sizeHint().height() + std::max(0, form->verticalSpacing()));
+
+    PressOnReturn(btnOk);
+    edtSite->setFocus();
 }
 
 void TfrmSettings::Fill(const TServerSettings& v) {

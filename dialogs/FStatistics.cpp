@@ -125,6 +125,13 @@ TfrmStats::TfrmStats(TCouponService& service, QWidget* parent) : QDialog(parent)
     for (TbsSkinDateEdit* e : {edtDateFixed, edtDateIni, edtDateEnd})
         e->SetStartDate(QDate::currentDate());
     connect(btnShow, &QPushButton::clicked, this, &TfrmStats::btnShowClick);
+    PressOnReturn(btnShow);
+    btnExport->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_E)});
+    // Reading order, group by group, then the tabs and the list; the code
+    // list first.
+    SetTabOrder({rbtCodeSel, cbxCodes, rbtCodeType, edtCode, rbtCodeAll, rbtDateSel, edtDateFixed, rbtDateRange,
+                 edtDateIni, edtDateEnd, rbtDateAll, pgcUses, lvwItems});
+    cbxCodes->setFocus();
     connect(btnOk, &QPushButton::clicked, this, &TfrmStats::btnOkClick);
     connect(cbxCodes, &QComboBox::activated, this, [this] { rbtCodeSel->setChecked(true); });
     connect(edtCode, &QLineEdit::textChanged, this, [this] { rbtCodeType->setChecked(true); });

@@ -17,6 +17,7 @@ CORVANTA_PACKAGES=(
   apache2 libapache2-mod-php
   # Charts; Debian's qt6-charts-dev lacks its dependency on the OpenGL module.
   qt6-charts-dev libqt6opengl6-dev python3
+  librsvg2-bin desktop-file-utils appstream xdotool
 )
 
 corvanta_install_missing() {
@@ -48,9 +49,31 @@ corvanta_install_missing() {
   return $rc
 }
 
+# A build directory made for another source or build path (a checkout that
+# was moved or copied) cannot be reused: CMake refuses its cache. It is
+# configured afresh instead.
+corvanta_forget_foreign_cache() {
+  local cache="$CORVANTA_BUILD/CMakeCache.txt"
+  [ -f "$cache" ] || return 0
+  local home cachedir
+  home=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$cache")
+  cachedir=$(sed -n 's/^CMAKE_CACHEFILE_DIR:INTERNAL=//p' "$cache")
+  if [ "$(cd "$home" 2>/dev/null && pwd -P)" != "$(cd "$CORVANTA_ROOT" && pwd -P)" ] ||
+     [ "$(cd "$cachedir" 2>/dev/null && pwd -P)" != "$(cd "$CORVANTA_BUILD" && pwd -P)" ]; then
+    echo "The build directory $CORVANTA_BUILD was made for ${home:-another source} in ${cachedir:-another place}: configuring it afresh."
+    rm -rf "$CORVANTA_BUILD/CMakeCache.txt" "$CORVANTA_BUILD/CMakeFiles"
+  fi
+}
+
+# corvanta_build [target...]: configures when needed and builds the targets
+# (all of them when none is named).
 corvanta_build() {
-  local gen=()
+  local gen=() targets=()
+  local t
+  for t in "$@"; do targets+=(--target "$t"); done
+  mkdir -p "$CORVANTA_BUILD"
+  corvanta_forget_foreign_cache
   [ -f "$CORVANTA_BUILD/CMakeCache.txt" ] || gen=(-G Ninja)
   cmake -S "$CORVANTA_ROOT" -B "$CORVANTA_BUILD" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
-    cmake --build "$CORVANTA_BUILD" -j "$(nproc)"
+    cmake --build "$CORVANTA_BUILD" -j "$(nproc)" "${targets[@]}"
 }

@@ -5,6 +5,8 @@
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Corvanta"));
+    // Desktops match the windows to the installed desktop entry by this name.
+    setDesktopFileName(QLatin1String(kDesktopId));
     TCrashReporter::Install();
 }
 

@@ -6,6 +6,10 @@
 
 #include <QApplication>
 
+// The program's name on the desktop: of its desktop entry, its icon and its
+// AppStream metadata.
+inline constexpr char kDesktopId[] = "org.corvanta.Corvanta";
+
 class TApplication : public QApplication {
     Q_OBJECT
 public:

@@ -49,6 +49,11 @@ TErrorDialog::TErrorDialog(const std::string& message, const std::string& report
     connect(send, &QPushButton::clicked, this,
             [this] { ShellOpenDocument(TCrashReporter::MailAddress(report_)); });
     connect(go, &QPushButton::clicked, this, &QDialog::accept);
+    // The buttons take no focus: keys press them.
+    copy->AddShortcut({QKeySequence(QKeySequence::Copy)});
+    send->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_E)});
+    go->AddShortcut({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    details->setFocus();
 
     auto* top = new QHBoxLayout;
     top->addWidget(icon);

@@ -6,9 +6,11 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QLocale>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 TbsSkinDateEdit::TbsSkinDateEdit(QWidget* parent) : QWidget(parent) {
     // The locale's short format, with four-digit years so no century is guessed.
@@ -34,6 +36,15 @@ TbsSkinDateEdit::TbsSkinDateEdit(QWidget* parent) : QWidget(parent) {
     calendar_ = new QCalendarWidget(popup_);
     calendar_->setFirstDayOfWeek(Qt::Sunday);
     calendar_->setGridVisible(true);
+    // The month arrows are characters in the skin's colours, not the
+    // platform's coloured arrow pictures.
+    const std::pair<const char*, QChar> arrows[] = {{"qt_calendar_prevmonth", QChar(0x25C0)},
+                                                    {"qt_calendar_nextmonth", QChar(0x25B6)}};
+    for (auto [name, arrow] : arrows)
+        if (auto* button = calendar_->findChild<QToolButton*>(QLatin1String(name))) {
+            button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+            button->setText(arrow);
+        }
     auto* popupLayout = new QVBoxLayout(popup_);
     popupLayout->setContentsMargins(1, 1, 1, 1);
     popupLayout->addWidget(calendar_);
@@ -46,6 +57,13 @@ TbsSkinDateEdit::TbsSkinDateEdit(QWidget* parent) : QWidget(parent) {
             edit_->setText(shown);
     });
     connect(drop_, &QToolButton::clicked, this, &TbsSkinDateEdit::ShowCalendar);
+    // From the keyboard as in other date fields: Alt+Down or F4 opens the
+    // calendar; there the arrows move, Return takes the day, Escape closes.
+    auto* open = new QShortcut(edit_);
+    open->setKeys({QKeySequence(Qt::ALT | Qt::Key_Down), QKeySequence(Qt::Key_F4)});
+    open->setContext(Qt::WidgetShortcut);
+    connect(open, &QShortcut::activated, this, &TbsSkinDateEdit::ShowCalendar);
+    drop_->setToolTip(QStringLiteral("Calendar (Alt+Down)"));
     connect(calendar_, &QCalendarWidget::clicked, this, [this](const QDate& d) {
         popup_->hide();
         setDate(d);

@@ -5,6 +5,7 @@
 // reports every change of its text, also while the text is not (yet) a valid
 // date, and keeps the last valid date in force meanwhile. Typing reads the
 // whole text, so "5/18/2008" is the 18th of May whatever was there before.
+// Alt+Down or F4 opens the calendar from the keyboard.
 
 #include <QDate>
 #include <QWidget>

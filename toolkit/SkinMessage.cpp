@@ -2,12 +2,12 @@
 #include "toolkit/SkinMessage.h"
 
 #include "toolkit/SkinButton.h"
+#include "toolkit/WindowPlacement.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -150,11 +150,7 @@ void TbsSkinMessageForm::keyPressEvent(QKeyEvent* event) {
 
 void TbsSkinMessageForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (QScreen* screen = QApplication::primaryScreen()) {
-        QRect r = frameGeometry();
-        r.moveCenter(screen->availableGeometry().center());
-        move(r.topLeft());
-    }
+    CentreOnScreen(this);
 }
 
 int TbsSkinMessage::MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons,

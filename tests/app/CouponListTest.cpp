@@ -15,7 +15,11 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QAccessible>
+#include <QApplication>
+#include <QShortcut>
 #include <QTest>
+#include <tuple>
 
 namespace {
 
@@ -483,6 +487,171 @@ TEST_F(AddAndEdit, ClosingTheWindowDuringARequestAbandonsItAtOnceWithoutAMessage
     EXPECT_FALSE(later.Ran());
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(Names().size(), 3u);
+}
+
+// From the keyboard alone. The buttons take no focus: the list has it, and
+// keys press the buttons.
+class Keyboard : public AddAndEdit {
+protected:
+    TfrmMain& StartFocused(const std::string& listReply = kThreeRows) {
+        TfrmMain& w = StartWith(listReply);
+        EXPECT_TRUE(WaitForActive(&w));
+        EXPECT_EQ(QApplication::focusWidget(), w.lvwItems);
+        return w;
+    }
+    MousePressCounter mouse;
+};
+
+TEST_F(Keyboard, EveryButtonNamesItsKeysInItsTooltip) {
+    TfrmMain& w = StartWith();
+    const std::pair<TbsSkinButton*, const char*> tips[] = {
+        {w.btnLoad, "Generate HTML Form Code (Ctrl+H)"},
+        {w.btnStats, "Statistics (Ctrl+I)"},
+        {w.bsSkinButton7, "Settings (Ctrl+,)"},
+        {w.btnHelp, "Help (F1)"},
+        {w.btnUpdate, "Check Updates (Ctrl+U)"},
+        {w.btnMakeMoney, "Make Money (Ctrl+M)"},
+        {w.bsSkinButton1, "Select All (Ctrl+A)"},
+        {w.bsSkinButton2, "Clear Selection (Ctrl+Shift+A)"},
+        {w.bsSkinButton5, "Add Coupon (Ctrl+N)"},
+        {w.bsSkinButton6, "Edit Coupon (Return on the list, double-click a row)"},
+        {w.bsSkinButton3, "Delete Selected (Del)"},
+        {w.bsSkinButton4, "Delete All (Shift+Del)"},
+        {w.bsSkinButton8, "Refresh (F5)"},
+    };
+    for (auto [button, tip] : tips) {
+        EXPECT_EQ(button->toolTip().toStdString(), tip);
+        // Screen readers still name the button by its caption.
+        EXPECT_EQ(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name), button->text());
+        EXPECT_EQ(button->focusPolicy(), Qt::NoFocus);
+    }
+    // Ctrl+C and Ctrl+Shift+N are left to the list's own menu.
+    for (QShortcut* s : w.findChildren<QShortcut*>())
+        for (const QKeySequence& keys : s->keys())
+            EXPECT_TRUE(keys != QKeySequence(Qt::CTRL | Qt::Key_C) &&
+                        keys != QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N))
+                << keys.toString().toStdString();
+}
+
+TEST_F(Keyboard, ACouponIsAddedAndSavedWithoutTheMouse) {
+    StartFocused("OK");
+    server->Add({PlainGet(), Reply("<html></html>"), Then::Close});
+    Then(SaveFields("2", Defaults("Summer", "SUMMER")), "OK");
+    Then(kList, "\"1\",\"SUMMER\",\"Summer\",\"0\"^OK");
+    ModalAction dialog("frmCoupon", [&](QWidget* d) {
+        auto* f = static_cast<TfrmCoupon*>(d);
+        ASSERT_TRUE(WaitForActive(f));
+        // The name has the focus as the editor opens.
+        EXPECT_EQ(QApplication::focusWidget(), f->edtCouponName);
+        Type("Summer");
+        Press(Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), f->edtCouponCode);
+        Type("SUMMER");
+        Press(Qt::Key_Return);
+    });
+    Press(Qt::Key_N, Qt::ControlModifier);
+    EXPECT_TRUE(dialog.Ran());
+    ExpectServed(5);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Summer"}));
+    EXPECT_EQ(mouse.Count(), 0);
+}
+
+TEST_F(Keyboard, ReturnOnTheListEditsTheHighlightedRowAndSoDoesADoubleClick) {
+    TfrmMain& w = StartFocused();
+    const Fields fetch{{"action", "9"}, {"coupid", "9"}, {"end", ""}};
+    std::vector<std::string> opened;
+    auto editor = [&] {
+        return std::make_unique<ModalAction>("frmCoupon", [&](QWidget* d) {
+            auto* f = static_cast<TfrmCoupon*>(d);
+            opened.push_back(f->windowTitle().toStdString() + " " + f->edtCouponCode->text().toStdString());
+            f->close();
+        });
+    };
+    // Down, Down: the second row is highlighted.
+    Press(Qt::Key_Down);
+    Press(Qt::Key_Down);
+    ASSERT_EQ(w.lvwItems->selectionModel()->selectedRows().value(0).row(), 1);
+    Then(fetch, kFetched);
+    {
+        auto e = editor();
+        Press(Qt::Key_Return);
+    }
+    ExpectServed(3);
+    EXPECT_EQ(mouse.Count(), 0);
+    Then(fetch, kFetched);
+    {
+        auto e = editor();
+        // Through the window, as the platform delivers it: press, release,
+        // press, release.
+        const QPoint cell = w.lvwItems->visualRect(w.CouponList->index(1, 1)).center();
+        QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, w.lvwItems->viewport()->mapTo(&w, cell));
+    }
+    ExpectServed(4);
+    EXPECT_EQ(opened, (std::vector<std::string>{"Edit Coupon BBBBBB", "Edit Coupon BBBBBB"}));
+}
+
+TEST_F(Keyboard, DeleteAndShiftDeleteAskFirstAsTheirButtonsDo) {
+    StartFocused();
+    Press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(Checked(), 3);
+    Then(Delete("4,9,12"), "OK");
+    Then(kList, "\"9\",\"BBBBBB\",\"Second\",\"1\"^OK");
+    {
+        MessageAnswer ok(Qt::Key_Return);
+        Press(Qt::Key_Delete);
+        EXPECT_EQ(ok.Seen().text.rfind("Are you sure do you want to delete the selected coupons?", 0), 0u);
+    }
+    ExpectServed(4);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Second"}));
+    {
+        MessageAnswer cancel(Qt::Key_Escape);
+        Press(Qt::Key_Delete, Qt::ShiftModifier);
+        EXPECT_EQ(cancel.Seen().text.rfind("Are you sure do you want to delete all?.", 0), 0u);
+    }
+    ExpectServed(4);
+    EXPECT_EQ(mouse.Count(), 0);
+}
+
+TEST_F(Keyboard, F5RefreshesAndCtrlShiftAClearsTheMarks) {
+    StartFocused();
+    Press(Qt::Key_A, Qt::ControlModifier);
+    Press(Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Checked(), 0);
+    Then(kList, "\"9\",\"BBBBBB\",\"Second\",\"1\"^OK");
+    Press(Qt::Key_F5);
+    ExpectServed(3);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Second"}));
+    // A failed refresh is told, as on the button.
+    Then(kList, "BAD");
+    MessageAnswer told(Qt::Key_Return);
+    Press(Qt::Key_F5);
+    EXPECT_EQ(told.Seen().text,
+              "There is a trouble adding coupons, please check your settings and your internet connection.");
+    EXPECT_EQ(mouse.Count(), 0);
+}
+
+TEST_F(Keyboard, TheToolBarKeysOpenTheirWindowsWithTheFirstFieldFocused) {
+    StartFocused();
+    Then({{"action", "6"}, {"end", ""}}, "OK");
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, const char*, const char*> keys[] = {
+        {Qt::Key_H, Qt::ControlModifier, "frmFormCode", "memForm"},
+        {Qt::Key_I, Qt::ControlModifier, "frmStats", "cbxCodes"},
+        {Qt::Key_Comma, Qt::ControlModifier, "frmSettings", "edtSite"},
+    };
+    for (auto [key, modifiers, window, first] : keys) {
+        std::string focused;
+        ModalAction opened(window, [&](QWidget* d) {
+            EXPECT_TRUE(WaitForActive(d));
+            if (QWidget* f = QApplication::focusWidget())
+                focused = f->objectName().toStdString();
+            d->close();
+        });
+        Press(key, modifiers);
+        EXPECT_TRUE(opened.Ran()) << window;
+        EXPECT_EQ(focused, first) << window;
+    }
+    ExpectServed(3);
+    EXPECT_EQ(mouse.Count(), 0);
 }
 
 } // namespace

@@ -2,6 +2,11 @@
 // The main window's make-up and its start-up.
 
 #include "app/FMain.h"
+#include "app/ProgramIcon.h"
+#include "dialogs/FCoupon.h"
+#include "dialogs/FFormCode.h"
+#include "dialogs/FSettings.h"
+#include "dialogs/FStatistics.h"
 #include "platform/ExeDir.h"
 #include "tests/support/ServiceScript.h"
 #include "tests/support/TempDir.h"
@@ -9,9 +14,12 @@
 #include "toolkit/SkinButton.h"
 #include "toolkit/SkinLinkLabel.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QFrame>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QLabel>
 #include <QScreen>
 #include <QSignalSpy>
@@ -172,6 +180,47 @@ TEST_F(MainWindow, StartsWithoutSettingsFile) {
     empty.ScriptName = "couponsactions.php";
     EXPECT_EQ(w.ServerSettings, empty);
     EXPECT_FALSE(dir.Exists("settings.dat"));
+}
+
+TEST_F(MainWindow, ScreenReadersMeetTheMainWindowAsAFrameAndEachDialogAsADialog) {
+    TfrmMain w;
+    w.Timer1->stop();
+    QAccessibleInterface* main = QAccessible::queryAccessibleInterface(&w);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->role(), QAccessible::Window);
+    EXPECT_EQ(main->text(QAccessible::Name), "Corvanta");
+    // Its controls keep their names: a button its caption, the list its own.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w.bsSkinButton5)->text(QAccessible::Name), "Add Coupon");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(w.lvwItems)->text(QAccessible::Name), "Coupons");
+
+    TfrmCoupon coupon(w.CouponService(), w.msgMain, &w);
+    TfrmSettings settings(w.ServerSettings, &w);
+    TfrmFormCode formCode(w.ServerSettings, &w);
+    TfrmStats stats(w.CouponService(), &w);
+    TbsSkinMessageForm message("Text", mtWarning, {mbOK});
+    for (QDialog* d : std::initializer_list<QDialog*>{&coupon, &settings, &formCode, &stats, &message}) {
+        QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(d);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->role(), QAccessible::Dialog) << d->objectName().toStdString();
+        EXPECT_EQ(dialog->text(QAccessible::Name), d->windowTitle());
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(coupon.edtCouponName)->text(QAccessible::Name), "Coupon Name:");
+}
+
+TEST_F(MainWindow, TheWindowsShowTheProgramsOwnIconInEverySize) {
+    TfrmMain w;
+    w.Timer1->stop();
+    EXPECT_EQ(w.windowIcon().cacheKey(), ProgramIcon().cacheKey());
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "org.corvanta.Corvanta");
+    const QList<QSize> sizes = ProgramIcon().availableSizes();
+    for (int size : kProgramIconSizes) {
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+        // Drawn, not empty: the coupon's paper is near white, the tile blue.
+        QImage image = ProgramIcon().pixmap(size, size).toImage();
+        EXPECT_EQ(image.size(), QSize(size, size));
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << size;  // the corner stays clear
+        EXPECT_GT(qAlpha(image.pixel(size / 2, size / 2)), 200) << size;
+    }
 }
 
 } // namespace

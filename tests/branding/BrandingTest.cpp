@@ -4,6 +4,7 @@
 
 #include "BuildOptions.h"
 #include "app/FMain.h"
+#include "app/ProgramIcon.h"
 #include "platform/ExeDir.h"
 #include "tests/branding/GifWriter.h"
 #include "tests/branding/Pictures.h"
@@ -114,7 +115,8 @@ TEST_F(Branding, WithoutABrandingFileTheWindowKeepsItsDesign) {
     EXPECT_EQ(w->lblLink2URL->Caption(), "Coupons for your web shop");
     EXPECT_EQ(w->lblLink2URL->URL(), "http://" CORVANTA_PLACEHOLDER_HOST "/");
     EXPECT_EQ(qApp->styleSheet(), builtIn);
-    EXPECT_TRUE(QApplication::windowIcon().isNull());
+    // The program's own icon.
+    EXPECT_EQ(QApplication::windowIcon().cacheKey(), ProgramIcon().cacheKey());
     for (const std::string* field : {&w->AffiliateID, &w->BannerClickURL, &w->BannerImagePath, &w->FirstLinkURL,
                                      &w->FirstLinkCaption, &w->SecondLinkURL, &w->SecondLinkCaption,
                                      &w->BrandIconPath})
@@ -399,21 +401,19 @@ TEST_F(Branding, TheIconIsTheFileOfThatNameInTheProgramDirectory) {
     EXPECT_EQ(w->windowIcon().cacheKey(), icon.cacheKey());
 }
 
-TEST_F(Branding, WithoutAUsableIconFileTheApplicationIconStays) {
-    const QIcon before(QPixmap::fromImage(Solid(16, 16, Qt::green)));
+TEST_F(Branding, WithoutAUsableIconFileTheProgramIconStays) {
     const std::pair<const char*, const char*> cases[] = {
         {"IconPath=D:\\art\\brand.ico\r\n", nullptr},        // no such file here
         {"IconPath=D:\\art\\brand.ico\r\n", "not an icon"},  // damaged
         {"IconPath=\r\n", "not used"},
     };
     for (const auto& [lines, contents] : cases) {
-        QApplication::setWindowIcon(before);
         fs::remove(exeDir + "brand.ico");
         if (contents)
             Write("brand.ico", contents);
         Config(lines);
         auto w = Open(false);
-        EXPECT_EQ(QApplication::windowIcon().cacheKey(), before.cacheKey()) << lines;
+        EXPECT_EQ(QApplication::windowIcon().cacheKey(), ProgramIcon().cacheKey()) << lines;
     }
 }
 

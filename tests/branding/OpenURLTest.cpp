@@ -166,6 +166,20 @@ TEST_F(WindowLinks, HelpAndMakeMoneyOpenTheMakersPages) {
     }
 }
 
+TEST_F(WindowLinks, F1AndCtrlMOpenTheSamePagesAsTheirButtons) {
+    UseBrowser();
+    auto w = Open("AfiliateID=partner-17\r\n");
+    ASSERT_TRUE(WaitForActive(w.get()));
+    Press(Qt::Key_F1);
+    ASSERT_TRUE(browser.WaitForStarts(1));
+    Press(Qt::Key_M, Qt::ControlModifier);
+    ASSERT_TRUE(browser.WaitForStarts(2));
+    Starts starts = browser.Starts();
+    std::sort(starts.begin(), starts.end());
+    EXPECT_EQ(starts, (Starts{{"http://" CORVANTA_AFFILIATE_HOST "/partner-17"},
+                              {"http://" CORVANTA_HELP_HOST "/corvantahelp/#corvanta"}}));
+}
+
 TEST_F(WindowLinks, LinkLabelsHandTheirAddressToTheDesktopOpener) {
     // No http browser registered at all: the labels do not need one.
     RecordingProgram xdgOpen(tools.Path() + "bin", "xdg-open");

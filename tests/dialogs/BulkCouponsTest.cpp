@@ -16,6 +16,7 @@
 #include "toolkit/SkinDateEdit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -225,6 +226,25 @@ TEST_F(BulkCoupons, OkRefusesWhatTheEditorRefusesAndABadPrefixSendingNothing) {
         Click(d->btnOk);
         EXPECT_EQ(told.Seen().text, "Please provide a Coupon Name.");
         Click(d->btnCancel);
+    });
+    EXPECT_TRUE(server->Check());
+    EXPECT_EQ(server->ServedCount(), 2);
+}
+
+TEST_F(BulkCoupons, FromTheKeyboardTheCountComesFirstAndReturnIsOk) {
+    Bulk([](TfrmBulk* d) {
+        ASSERT_TRUE(WaitForActive(d));
+        EXPECT_EQ(QApplication::focusWidget(), d->edtCount);
+        // Ok's handler runs (the empty name is told, Return answers it).
+        for (auto [field, modifiers] : {std::pair<QWidget*, Qt::KeyboardModifiers>{d->edtPrefix, Qt::NoModifier},
+                                        {d->memComments, Qt::ControlModifier}}) {
+            field->setFocus();
+            MessageAnswer told(Qt::Key_Return);
+            Press(Qt::Key_Return, modifiers);
+            EXPECT_EQ(told.Seen().text, "Please provide a Coupon Name.");
+        }
+        EXPECT_EQ(d->btnOk->toolTip(), "Ok (Return, Ctrl+Return)");
+        d->close();
     });
     EXPECT_TRUE(server->Check());
     EXPECT_EQ(server->ServedCount(), 2);

@@ -7,17 +7,22 @@
 #include "http/IdHTTP.h"
 #include "service/CouponService.h"
 #include "tests/support/ServiceScript.h"
+#include "tests/support/gui/CalendarSkin.h"
 #include "tests/support/gui/WidgetTest.h"
 #include "toolkit/SkinButton.h"
+#include "toolkit/SkinData.h"
 #include "toolkit/SkinDateEdit.h"
 #include "toolkit/SkinMessage.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QTest>
 #include <QTextCursor>
 #include <QTimer>
@@ -195,6 +200,103 @@ TEST_F(Editor, LongTextsAreKeptWhole) {
         e->setText(longText);
         EXPECT_EQ(e->text().size(), 40000);
     }
+}
+
+// At its fixed size, in the built-in skin's font, every control of the
+// editor gets at least its minimum size, and the fields of the three groups
+// start on one column.
+TEST_F(Editor, EveryControlHasItsMinimumSizeAndTheFieldsStandOnOneColumn) {
+    TbsSkinData skin;
+    TfrmCoupon f(service, msg);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    ASSERT_EQ(f.size(), QSize(510, 415));
+    int checked = 0;
+    for (QWidget* w : f.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&f))
+            continue;
+        const std::string name = std::string(w->metaObject()->className()) + " " + w->objectName().toStdString() +
+                                 " " + w->accessibleName().toStdString();
+        const QSize min = w->minimumSizeHint();
+        EXPECT_GE(w->width(), min.width()) << name;
+        EXPECT_GE(w->height(), min.height()) << name;
+        EXPECT_TRUE(f.rect().contains(QRect(w->mapTo(&f, QPoint(0, 0)), w->size()))) << name;
+        ++checked;
+    }
+    EXPECT_GT(checked, 25);
+    auto left = [&](QWidget* w) { return w->mapTo(&f, QPoint(0, 0)).x(); };
+    for (QWidget* field : std::initializer_list<QWidget*>{f.edtCouponCode, f.edtDays, f.edtDate, f.edtURL,
+                                                          f.memComments})
+        EXPECT_EQ(left(field), left(f.edtCouponName)) << field->objectName().toStdString();
+    // Every caption stands left of the column.
+    for (QLabel* label : f.findChildren<QLabel*>())
+        if (label->buddy())
+            EXPECT_LE(left(label) + label->sizeHint().width(), left(f.edtCouponName));
+    for (QWidget* choice : {static_cast<QWidget*>(f.rbtByDays), static_cast<QWidget*>(f.rbtByDate)})
+        EXPECT_LE(left(choice) + choice->sizeHint().width(), left(f.edtCouponName));
+}
+
+TEST_F(Editor, TheCalendarPopUpIsDrawnWithTheSkin) {
+    TbsSkinData skin;
+    TfrmCoupon f(service, msg);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    EXPECT_EQ(CalendarSkinFaults(f.edtDate), "");
+}
+
+// Keys instead of the buttons, which take no focus.
+class EditorKeys : public Editor {
+protected:
+    void SetUp() override {
+        f.show();
+        ASSERT_TRUE(WaitForActive(&f));
+    }
+    // Presses the keys with the focus in field; true when that pressed Ok.
+    bool PressesOk(QWidget* field, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QSignalSpy ok(f.btnOk, &QPushButton::clicked);
+        MessageLog told;  // the empty name is told, and the message closed
+        field->setFocus();
+        Press(key, modifiers);
+        if (ok.count() == 1)
+            EXPECT_EQ(told.Texts(), std::vector<std::string>{"Please provide a Coupon Name."});
+        return ok.count() == 1;
+    }
+    TfrmCoupon f{service, msg};
+};
+
+TEST_F(EditorKeys, TheNameHasTheFocusAndTabFollowsTheReadingOrder) {
+    EXPECT_EQ(QApplication::focusWidget(), f.edtCouponName);
+    const std::vector<QWidget*> reading{f.edtCouponName, f.edtCouponCode, f.chkEpired, f.rbtOneUse,
+                                        f.rbtByDays,      f.edtDays,       f.rbtByDate, f.edtDate->LineEdit(),
+                                        f.edtURL,         f.memComments};
+    EXPECT_EQ(ReadingOrderFaults(TabRound(), reading,
+                                 {f.edtCouponName, f.edtCouponCode, f.chkEpired, f.edtDays, f.edtDate->LineEdit(),
+                                  f.edtURL, f.memComments}),
+              "");
+}
+
+TEST_F(EditorKeys, ReturnInEveryOneLineFieldAndCtrlReturnAnywherePressOk) {
+    QWidget* oneLine[] = {f.edtCouponName, f.edtCouponCode, f.edtDays, f.edtDate->LineEdit(), f.edtURL};
+    for (QWidget* field : oneLine) {
+        EXPECT_TRUE(PressesOk(field, Qt::Key_Return)) << field->objectName().toStdString();
+        EXPECT_TRUE(PressesOk(field, Qt::Key_Enter, Qt::KeypadModifier)) << field->objectName().toStdString();
+    }
+    // In the comments Return starts a new line; Ctrl+Return saves.
+    EXPECT_FALSE(PressesOk(f.memComments, Qt::Key_Return));
+    EXPECT_EQ(f.memComments->toPlainText(), "\n");
+    for (QWidget* field : {static_cast<QWidget*>(f.memComments), static_cast<QWidget*>(f.edtCouponName),
+                           static_cast<QWidget*>(f.chkEpired)})
+        EXPECT_TRUE(PressesOk(field, Qt::Key_Return, Qt::ControlModifier)) << field->objectName().toStdString();
+    EXPECT_EQ(f.btnOk->toolTip(), "Ok (Return, Ctrl+Return)");
+}
+
+TEST_F(EditorKeys, CtrlGGeneratesACode) {
+    settings.WebServer = "http://127.0.0.1:1";
+    QSignalSpy generate(f.btnGenCode, &QPushButton::clicked);
+    Press(Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(generate.count(), 1);
+    EXPECT_EQ(f.edtCouponCode->text().size(), 6);
+    EXPECT_EQ(f.btnGenCode->toolTip(), "Generate (Ctrl+G)");
 }
 
 // Bytes of an older database that are no UTF-8 (Latin-1 here), as the

@@ -5,6 +5,7 @@
 #include "platform/Clipboard.h"
 #include "tests/support/gui/MainWindowFixture.h"
 
+#include <QApplication>
 #include <QPlainTextEdit>
 
 namespace {
@@ -57,6 +58,27 @@ TEST_F(FormCode, SiteURLIsEscapedForTheAttribute) {
     EXPECT_EQ(ShowAndCopy().second,
               "<FORM METHOD=\"POST\" ACTION=\"http://shop.example/a?x=1&amp;y=&quot;&lt;2&gt;&quot;/couponsactions.php" +
                   kTail);
+}
+
+TEST_F(FormCode, CtrlCCopiesTheWholeCode) {
+    PrepareSite("http://shop.example");
+    Start();
+    ASSERT_TRUE(WaitForActive(window.get()));
+    std::string copied, tip;
+    ModalAction action("frmFormCode", [&](QWidget* w) {
+        auto* d = static_cast<TfrmFormCode*>(w);
+        ASSERT_TRUE(WaitForActive(d));
+        EXPECT_EQ(QApplication::focusWidget(), d->memForm);
+        SetClipboardText("something else");
+        Press(Qt::Key_C, Qt::ControlModifier);
+        copied = ClipboardText();
+        tip = d->btnOk->toolTip().toStdString();
+        d->close();
+    });
+    Press(Qt::Key_H, Qt::ControlModifier);
+    ASSERT_TRUE(action.Ran());
+    EXPECT_EQ(copied, "<FORM METHOD=\"POST\" ACTION=\"http://shop.example/couponsactions.php" + kTail);
+    EXPECT_EQ(tip, "Copy (Ctrl+C)");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "tests/support/ReadOnlyDir.h"
 #include "tests/support/gui/MainWindowFixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -265,6 +266,36 @@ TEST_F(SettingsDialog, ReadOnlyDirectoryReportsTheFailureAndChangesNothing) {
     EXPECT_EQ(window->ServerSettings, before);
     EXPECT_FALSE(dir.Exists("coupsettings.php"));
     EXPECT_EQ(dir.Read("settings.dat"), "[Settings]\r\nwebserver=http://old\r\n");
+}
+
+TEST_F(SettingsDialog, FromTheKeyboardTheSiteComesFirstAndReturnInAnyFieldIsOk) {
+    Start();
+    ASSERT_TRUE(WaitForActive(window.get()));
+    QLineEdit* TfrmSettings::*edits[] = {&TfrmSettings::edtSite,     &TfrmSettings::edtHostname,
+                                         &TfrmSettings::edtDatabase, &TfrmSettings::edtUsername,
+                                         &TfrmSettings::edtPassword, &TfrmSettings::edtInvalid};
+    for (int field = 0; field < 6; ++field) {
+        bool closedWithOk = false;
+        ModalAction action("frmSettings", [&](QWidget* w) {
+            auto* d = static_cast<TfrmSettings*>(w);
+            ASSERT_TRUE(WaitForActive(d));
+            EXPECT_EQ(QApplication::focusWidget(), d->edtSite);
+            for (int i = 0; i < field; ++i)
+                Press(Qt::Key_Tab);
+            EXPECT_EQ(QApplication::focusWidget(), d->*edits[field]);
+            ::Type(QString::number(field));
+            Press(Qt::Key_Return);
+            closedWithOk = !d->isVisible() && d->result() == 1;
+        });
+        Press(Qt::Key_Comma, Qt::ControlModifier);
+        ASSERT_TRUE(action.Ran());
+        EXPECT_TRUE(closedWithOk) << field;
+    }
+    const TServerSettings& s = window->ServerSettings;
+    EXPECT_EQ((std::vector<std::string>{s.WebServer, s.DbHostName, s.DbDatabase, s.DbUserName, s.DbPassword,
+                                        s.InvalidPage}),
+              (std::vector<std::string>{"0", "1", "2", "3", "4", "5"}));
+    EXPECT_NE(dir.Read("coupsettings.php").find("  $invalidpage=\"5\";\r\n"), std::string::npos);
 }
 
 } // namespace

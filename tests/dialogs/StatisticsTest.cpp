@@ -7,12 +7,16 @@
 #include "dialogs/TraceListModel.h"
 #include "http/IdException.h"
 #include "tests/support/ServiceScript.h"
+#include "tests/support/gui/CalendarSkin.h"
 #include "tests/support/gui/MainWindowFixture.h"
 #include "toolkit/SkinDateEdit.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 
@@ -314,6 +318,42 @@ TEST(DateUsed, MidnightShowsTheDateOnly) {
     const qint64 day = QDate(2008, 5, 18).toJulianDay();
     EXPECT_EQ(DateUsedText({day, 0}).toStdString(), "5/18/08");
     EXPECT_EQ(DateUsedText({day, 1}).toStdString(), "5/18/08 12:00:01 AM");
+}
+
+TEST_F(Statistics, FromTheKeyboardTheCodesComeFirstAndReturnShows) {
+    const std::string reply = Use("AAAAAA", "2008-05-18 14:03:09", "1.1.1.1") +
+                              Use("BBBBBB", "2008-05-19 10:00:00", "2.2.2.2") + "OK";
+    Open(reply, [&](TfrmStats* s) {
+        ASSERT_TRUE(WaitForActive(s));
+        EXPECT_EQ(QApplication::focusWidget(), s->cbxCodes);
+        // Reading order, group by group, then the list. Of the choices of a
+        // group, Tab stops at one; the arrow keys move among them.
+        const std::vector<QWidget*> reading{s->rbtCodeSel,  s->cbxCodes,   s->rbtCodeType, s->edtCode,
+                                            s->rbtCodeAll,  s->rbtDateSel, s->edtDateFixed->LineEdit(),
+                                            s->rbtDateRange, s->edtDateIni->LineEdit(),
+                                            s->edtDateEnd->LineEdit(), s->rbtDateAll, s->pgcUses->tabBar(),
+                                            s->lvwItems};
+        EXPECT_EQ(ReadingOrderFaults(TabRound(), reading,
+                                     {s->cbxCodes, s->edtCode, s->edtDateFixed->LineEdit(),
+                                      s->edtDateIni->LineEdit(), s->edtDateEnd->LineEdit(), s->pgcUses->tabBar(),
+                                      s->lvwItems}),
+                  "");
+        ASSERT_EQ(QApplication::focusWidget(), s->cbxCodes);
+        // Down picks the first code, which chooses its filter; Return shows.
+        Press(Qt::Key_Down);
+        EXPECT_TRUE(s->rbtCodeSel->isChecked());
+        Press(Qt::Key_Return);
+        EXPECT_EQ(Shown(s), std::vector<std::string>{"AAAAAA"});
+        EXPECT_EQ(s->btnShow->toolTip(), "Show (Return)");
+        EXPECT_EQ(s->btnExport->toolTip(), "Export CSV... (Ctrl+E)");
+    });
+}
+
+TEST_F(Statistics, TheCalendarsOfTheThreeDateEditsAreDrawnWithTheSkin) {
+    Open("OK", [&](TfrmStats* s) {
+        for (TbsSkinDateEdit* e : {s->edtDateFixed, s->edtDateIni, s->edtDateEnd})
+            EXPECT_EQ(CalendarSkinFaults(e), "") << e->objectName().toStdString();
+    });
 }
 
 } // namespace

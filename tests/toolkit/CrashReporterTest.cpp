@@ -33,14 +33,19 @@ TEST(CrashReporter, FailureFromAHandlerIsReportedAndTheProgramGoesOn) {
     QObject::connect(working, &QPushButton::clicked, [&] { ++worked; });
     window.show();
 
-    std::string shownMessage, details, clipboard;
+    std::string shownMessage, details, clipboard, tips;
     ModalAction answer([&](QWidget* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Error");
         shownMessage = Child<QLabel>(dialog, "message")->text().toStdString();
         details = Child<QPlainTextEdit>(dialog, "details")->toPlainText().toStdString();
-        Click(Child<QPushButton>(dialog, "btnCopy"));
+        // From the keyboard: Ctrl+C is "Copy Report", Return "Continue".
+        ASSERT_TRUE(WaitForActive(dialog));
+        Press(Qt::Key_C, Qt::ControlModifier);
         clipboard = QApplication::clipboard()->text().toStdString();
-        Click(Child<QPushButton>(dialog, "btnContinue"));
+        tips = Child<QPushButton>(dialog, "btnCopy")->toolTip().toStdString() + ", " +
+               Child<QPushButton>(dialog, "btnSend")->toolTip().toStdString() + ", " +
+               Child<QPushButton>(dialog, "btnContinue")->toolTip().toStdString();
+        Press(Qt::Key_Return);
     });
     Click(failing);
     ASSERT_TRUE(WaitFor([&] { return answer.Ran(); }));
@@ -54,6 +59,7 @@ TEST(CrashReporter, FailureFromAHandlerIsReportedAndTheProgramGoesOn) {
     EXPECT_NE(details.find("Operating system:"), std::string::npos);
     EXPECT_NE(details.find("Linux"), std::string::npos);
     EXPECT_EQ(clipboard, details);
+    EXPECT_EQ(tips, "Copy Report (Ctrl+C), Send Report (Ctrl+E), Continue (Return)");
 
     Click(working);
     EXPECT_EQ(worked, 1);

@@ -5,6 +5,7 @@
 #include "tests/support/gui/WidgetTest.h"
 #include "toolkit/SkinDateEdit.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -76,6 +77,35 @@ TEST(DateEdit, ChoosingADayInTheCalendarSetsIt) {
     EXPECT_EQ(e.date(), QDate(2012, 11, 30));
     EXPECT_EQ(e.text(), "11/30/2012");
     EXPECT_FALSE(c->isVisible());
+}
+
+TEST(DateEdit, TheCalendarWorksFromTheKeyboard) {
+    TbsSkinDateEdit e;
+    e.show();
+    ASSERT_TRUE(WaitForActive(&e));
+    e.SetStartDate(QDate(2012, 11, 3));
+    e.LineEdit()->setFocus();
+    QCalendarWidget* c = e.calendarWidget();
+    QSignalSpy changes(&e, &TbsSkinDateEdit::Change);
+    // Alt+Down opens it; the arrows move; Return takes the day.
+    Press(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(WaitFor([&] {
+        return c->isVisible() && QApplication::focusWidget() && c->isAncestorOf(QApplication::focusWidget());
+    }));
+    Press(Qt::Key_Right);
+    Press(Qt::Key_Down);
+    Press(Qt::Key_Return);
+    EXPECT_FALSE(c->isVisible());
+    EXPECT_EQ(e.date(), QDate(2012, 11, 11));
+    EXPECT_GE(changes.count(), 1);
+    // F4 opens it too; Escape closes it and keeps the date.
+    ASSERT_TRUE(WaitForActive(&e));
+    Press(Qt::Key_F4);
+    ASSERT_TRUE(WaitFor([&] { return c->isVisible(); }));
+    Press(Qt::Key_Left);
+    Press(Qt::Key_Escape);
+    EXPECT_TRUE(WaitFor([&] { return !c->isVisible(); }));
+    EXPECT_EQ(e.date(), QDate(2012, 11, 11));
 }
 
 } // namespace

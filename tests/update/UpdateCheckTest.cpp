@@ -154,6 +154,19 @@ TEST_P(NothingNewer, IsSilentAtStartupAndSaysSoOnTheButton) {
     EXPECT_TRUE(update.WaitDone());
 }
 
+TEST_F(UpdateCheck, CtrlUChecksAsTheButtonDoes) {
+    const std::string descriptor = "[APPLICATION]\r\nVersion=1.02\r\n";
+    update.Add({DescriptorGet(), Ok(descriptor)});
+    StartSilently();
+    ASSERT_TRUE(WaitForActive(window.get()));
+    update.Add({DescriptorGet(), Ok(descriptor)});
+    MessageLog log({"OK"});
+    Press(Qt::Key_U, Qt::ControlModifier);
+    ASSERT_TRUE(WaitFor([&] { return log.Seen().size() == 1; }));
+    ExpectMessage(log.Seen()[0], kM1, "Information", kOk);
+    EXPECT_TRUE(update.WaitDone());
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Descriptors, NothingNewer,
     ::testing::Values("[APPLICATION]\r\nName=Corvanta\r\nVersion=1.02\r\n",

@@ -3,6 +3,7 @@
 
 #include <QLineEdit>
 #include <QTest>
+#include <gtest/gtest.h>
 
 FileDialogAnswer::FileDialogAnswer(const char* dialogName, const std::string& path)
     : proposed_(std::make_shared<std::string>()),
@@ -14,5 +15,8 @@ FileDialogAnswer::FileDialogAnswer(const char* dialogName, const std::string& pa
           }
           *proposed = name->text().toStdString();
           name->setText(QString::fromStdString(path));
+          // Keys go to the dialog once it is the active window, as a user's
+          // do; before that they would still reach the window beneath.
+          EXPECT_TRUE(WaitForActive(dialog));
           QTest::keyClick(name, Qt::Key_Return);
       }) {}

@@ -3,9 +3,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <gtest/gtest.h>
 #include <memory>
 
 bool WaitFor(const std::function<bool()>& cond, int timeoutMs) {
@@ -57,10 +60,18 @@ bool ModalAction::Ran() const { return state_->ran; }
 
 MessageAnswer::MessageAnswer(const std::string& buttonCaption)
     : seen_(std::make_shared<SeenMessage>()),
-      action_([seen = seen_, caption = QString::fromStdString(buttonCaption)](QWidget* w) {
+      action_("msgMainForm", [seen = seen_, caption = QString::fromStdString(buttonCaption)](QWidget* w) {
           *seen = ReadMessage(w);
           if (QPushButton* b = FindButton(w, caption))
               Click(b);
+      }) {}
+
+MessageAnswer::MessageAnswer(Qt::Key key)
+    : seen_(std::make_shared<SeenMessage>()),
+      action_("msgMainForm", [seen = seen_, key](QWidget* w) {
+          *seen = ReadMessage(w);
+          if (WaitForActive(w))
+              QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, key);
       }) {}
 
 SeenMessage ReadMessage(QWidget* w) {
@@ -126,3 +137,104 @@ QPushButton* FindButton(QWidget* root, const QString& caption) {
 }
 
 void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+
+namespace {
+// The platform of the tests has no window manager: when a window closes,
+// nothing activates the one beneath. This does, as a window manager would:
+// the modal window on top, else the window that is still on show.
+void ActivateAsAWindowManagerWould() {
+    if (QApplication::activeWindow())
+        return;
+    QWidget* next = QApplication::activeModalWidget();
+    if (!next)
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && (w->windowType() == Qt::Window || w->windowType() == Qt::Dialog))
+                next = w;
+    if (!next)
+        return;
+    next->activateWindow();
+    EXPECT_TRUE(WaitForActive(next));
+}
+
+QWidget* KeyboardTarget() {
+    ActivateAsAWindowManagerWould();
+    QWidget* target = QApplication::focusWidget();
+    if (!target)
+        target = QApplication::activeWindow();
+    EXPECT_NE(target, nullptr) << "no window is active to take the keys";
+    return target;
+}
+} // namespace
+
+bool WaitForActive(QWidget* window) {
+    return WaitFor([window] { return QApplication::activeWindow() == window->window(); });
+}
+
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    if (QWidget* target = KeyboardTarget())
+        QTest::keyClick(target, key, modifiers);
+}
+
+void Type(const QString& text) {
+    if (QWidget* target = KeyboardTarget())
+        QTest::keyClicks(target, text);
+}
+
+std::vector<QWidget*> TabRound(int bound) {
+    std::vector<QWidget*> stops;
+    QWidget* start = QApplication::focusWidget();
+    if (!start)
+        return stops;
+    stops.push_back(start);
+    for (int i = 0; i < bound; ++i) {
+        Press(Qt::Key_Tab);
+        if (QApplication::focusWidget() == start)
+            break;
+        stops.push_back(QApplication::focusWidget());
+    }
+    return stops;
+}
+
+namespace {
+std::string Describe(QWidget* w) {
+    if (!w)
+        return "nothing";
+    return std::string(w->metaObject()->className()) + " \"" +
+           (w->objectName().isEmpty() ? w->accessibleName() : w->objectName()).toStdString() + "\"";
+}
+} // namespace
+
+std::string ReadingOrderFaults(const std::vector<QWidget*>& stops, const std::vector<QWidget*>& readingOrder,
+                               const std::vector<QWidget*>& required) {
+    std::string faults;
+    auto place = [&](QWidget* w) {
+        auto it = std::find(readingOrder.begin(), readingOrder.end(), w);
+        return it == readingOrder.end() ? -1 : int(it - readingOrder.begin());
+    };
+    for (std::size_t i = 0; i < stops.size(); ++i) {
+        if (place(stops[i]) < 0)
+            faults += "Tab stops at " + Describe(stops[i]) + "; ";
+        else if (i > 0 && place(stops[i]) < place(stops[i - 1]) && place(stops[i]) != 0)
+            faults += Describe(stops[i]) + " comes after " + Describe(stops[i - 1]) + "; ";
+    }
+    // One wrap at most: from the last control back to the first.
+    int wraps = 0;
+    for (std::size_t i = 1; i < stops.size(); ++i)
+        wraps += place(stops[i]) < place(stops[i - 1]);
+    if (wraps > 1)
+        faults += "Tab goes round more than once; ";
+    for (QWidget* w : required)
+        if (std::find(stops.begin(), stops.end(), w) == stops.end())
+            faults += "Tab never reaches " + Describe(w) + "; ";
+    return faults;
+}
+
+MousePressCounter::MousePressCounter() { qApp->installEventFilter(this); }
+
+MousePressCounter::~MousePressCounter() { qApp->removeEventFilter(this); }
+
+bool MousePressCounter::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+        ++count_;
+    return false;
+}

@@ -48,11 +48,15 @@ struct SeenMessage {
 // What a message dialog shows.
 SeenMessage ReadMessage(QWidget* dialog);
 
-// Answers the next message dialog by clicking the button with that caption
-// ("OK", "Cancel", ...) and records what it showed.
+// Answers the next message dialog (of any other modal window it takes no
+// notice) by clicking the button with that caption ("OK", "Cancel", ...) and
+// records what it showed.
 class MessageAnswer {
 public:
     explicit MessageAnswer(const std::string& buttonCaption);
+    // Answers with a key instead (Qt::Key_Return, Qt::Key_Escape), once the
+    // dialog is the active window.
+    explicit MessageAnswer(Qt::Key key);
     const SeenMessage& Seen() const { return *seen_; }
 
 private:
@@ -94,6 +98,38 @@ private:
 
 QPushButton* FindButton(QWidget* root, const QString& caption);
 void Click(QWidget* widget);
+
+// Waits until the window is the active one, the one keys go to. (A window
+// on show counts as active for Qt while the one it belongs to is, before
+// its own activation has come through.)
+bool WaitForActive(QWidget* window);
+
+// Presses and releases the keys the way the keyboard does: at the widget
+// that has the keyboard focus (the active window when none has), through
+// the shortcuts first. Fails when no window is active.
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// Types the text at the focus, key by key.
+void Type(const QString& text);
+
+// Presses Tab until the focus is back where it started (at most bound
+// presses) and returns where it stopped, from the start on.
+std::vector<QWidget*> TabRound(int bound = 40);
+// Empty when the stops of a Tab round follow the reading order and reach
+// every one of the required controls; else what is wrong.
+std::string ReadingOrderFaults(const std::vector<QWidget*>& stops, const std::vector<QWidget*>& readingOrder,
+                               const std::vector<QWidget*>& required);
+
+// Counts the mouse presses anywhere in the application while it lives.
+class MousePressCounter : public QObject {
+public:
+    MousePressCounter();
+    ~MousePressCounter() override;
+    int Count() const { return count_; }
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int count_ = 0;
+};
 
 template <class T>
 T* Child(QWidget* root, const char* name) {
