@@ -88,6 +88,12 @@ function send_redirect(string $url): void
     }
     header_remove('X-Powered-By');
     header('Cache-Control: no-store');
+    // A header cannot carry control bytes other than a tab: PHP refuses the
+    // call, Apache the reply, and the buyer, whose use is already logged,
+    // would get an error. They go percent-encoded, as a browser requests
+    // them.
+    $url = preg_replace_callback('~[\x00-\x08\x0A-\x1F\x7F]~',
+        static fn(array $m): string => sprintf('%%%02X', ord($m[0])), $url);
     header('Location: ' . $url, true, 303);
 }
 

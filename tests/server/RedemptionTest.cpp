@@ -148,6 +148,47 @@ TEST_F(Redemption, WithoutAnInvalidPageTheBuyerGetsAPlainText) {
     }
 }
 
+TEST_F(Redemption, AnOrderPageWithBytesThatAHeaderCannotCarryStillLeadsThereAndIsLoggedOnce) {
+    // Such bytes go percent-encoded, as a browser would request them; a tab
+    // is header text and stays.
+    struct Case {
+        const char* what;
+        std::string stored, location;
+        bool storedBySql;  // a line break, which only an older script or SQL stores
+    };
+    const std::vector<Case> cases = {
+        {"a NUL byte", std::string("http://shop.example/a\0b", 23), "http://shop.example/a%00b", false},
+        {"a control byte", "http://shop.example/a\x01z", "http://shop.example/a%01z", false},
+        {"an escape sequence", "http://shop.example/\x1B[31m", "http://shop.example/%1B[31m", false},
+        {"DEL", "http://shop.example/a\x7F", "http://shop.example/a%7F", false},
+        {"a tab", "http://shop.example/a\tb", "http://shop.example/a\tb", false},
+        {"a line break and a header after it", "http://shop.example/a\r\nSet-Cookie: x=1",
+         "http://shop.example/a%0D%0ASet-Cookie: x=1", true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string code = "BYTES" + std::to_string(++n);
+        Add(code, "", "0", "2000-1-1", today, "0", c.storedBySql ? "" : c.stored);
+        if (c.storedBySql) {
+            std::string hex;
+            for (unsigned char b : c.stored) {
+                char two[3];
+                std::snprintf(two, sizeof two, "%02X", b);
+                hex += two;
+            }
+            site->Sql("UPDATE " + site->Database() + ".couponsactions_coupons SET couponorderurl = 0x" + hex +
+                      " WHERE coupcode = '" + code + "'");
+        }
+        RawReply reply = Redeem(code);
+        EXPECT_EQ(reply.status, 303) << c.what << ": " << reply.body;
+        EXPECT_EQ(reply.location, c.location) << c.what;
+        EXPECT_EQ(SqlValue("SELECT COUNT(*) FROM " + site->Database() + ".couponsactions_uses WHERE coupcode = '" +
+                           code + "'"),
+                  "1")
+            << c.what;
+    }
+}
+
 TEST_F(Redemption, DeletingCouponsDeletesTheirUses) {
     Add("KEEP01", "", "0", "2000-1-1", today);
     Add("GONE01", "", "0", "2000-1-1", today);
