@@ -196,6 +196,22 @@ TEST(Https, RedirectsBetweenHttpAndHttpsSwitchTheConnection) {
     EXPECT_FALSE(c.http.IOHandler().Secure());
 }
 
+// A Location without a scheme names a place on the same site: it is
+// followed over TLS on the same connection, never in plain text.
+TEST(Https, RelativeRedirectsStayOnTheSecureConnection) {
+    Site site;
+    site.Add({Expect::Exact(Get("/a/start")), Redirect("/b/next")});
+    site.Add({Expect::Exact(Get("/b/next")), Redirect("last.php?x=1")});
+    site.Add({Expect::Exact(Get("/b/last.php?x=1")), Ok("here")});
+    SecureClient c;
+    EXPECT_EQ(c.http.GetText(site.front.Url("/a/start")), "here");
+    EXPECT_TRUE(site.server.WaitDone());
+    EXPECT_EQ(site.front.Accepted(), 1);
+    EXPECT_EQ(site.server.Connections(), 1);
+    EXPECT_EQ(c.http.URL().Protocol, "https");
+    EXPECT_TRUE(c.http.IOHandler().Secure());
+}
+
 TEST(Https, SameHostAndPortWithTheOtherSchemeIsAnotherConnection) {
     // One port, first spoken to over TLS, then (a server that is not there
     // for plain HTTP) over plain HTTP: the secure connection is not reused.
