@@ -187,7 +187,12 @@ void TIdHTTP::PrepareRequest(const std::string& url) {
     const bool sameHost = parts.Host.empty() || SameText(parts.Host, url_.Host);
     if (!parts.Host.empty())
         url_.Host = parts.Host;
-    url_.Protocol = parts.Protocol.empty() ? "http" : parts.Protocol;
+    // A URL without a scheme is a place on the current site: on a secure
+    // site it stays secure, rather than going out in plain text (cookies and
+    // a POST body with it). Without https allowed, it means http as ever.
+    const bool staysSecure = parts.Protocol.empty() && allowHttps_ && SameText(url_.Protocol, "https");
+    if (!staysSecure)
+        url_.Protocol = parts.Protocol.empty() ? "http" : parts.Protocol;
     if (!parts.Port.empty()) {
         url_.Port = parts.Port;
     } else {

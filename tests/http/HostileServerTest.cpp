@@ -280,6 +280,30 @@ TEST(BodyBounds, DownloadNeverGrowsPastTheMaximum) {
     EXPECT_EQ(sink.Position(), sink.Size());
 }
 
+// The maximum counts from where the body starts in the sink, not from the
+// sink's first byte; a redirect's longer body is dropped on the way.
+TEST(BodyBounds, DownloadFromTheSinksPositionTakesTheMaximumWhole) {
+    ScriptedServer server(
+        {{Expect::Exact(kGetX), "HTTP/1.1 302 Found\r\nLocation: /x\r\nContent-Length: 11\r\n\r\n0123456789a"},
+         {Expect::Exact(kGetX), "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n0123456789"},
+         {Expect::Exact(kGetX), "HTTP/1.1 200 OK\r\nContent-Length: 11\r\n\r\n0123456789a"}});
+    Download file;
+    TIdFileStream sink(file.path, TIdFileMode::fmCreate);
+    sink.Write("pre", 3);
+    TIdHTTP http;
+    http.SetReadTimeout(kSafetyTimeout);
+    http.SetMaxBodySize(10);
+    http.GetToStream(server.Url("/x"), sink);
+    EXPECT_EQ(sink.Size(), 13);
+    EXPECT_THROW(http.GetToStream(server.Url("/x"), sink), EIdResponseBodyTooLarge);
+    EXPECT_EQ(sink.Size(), 13);
+    EXPECT_TRUE(server.WaitDone());
+    sink.Seek(0, TSeekOrigin::soBeginning);
+    char bytes[13];
+    ASSERT_EQ(sink.Read(bytes, sizeof bytes), sizeof bytes);
+    EXPECT_EQ(std::string(bytes, sizeof bytes), "pre0123456789");
+}
+
 struct BodySize {
     const char* name;
     std::string response;

@@ -11,6 +11,7 @@
 #include "http/IdTLSIOHandler.h"
 #include "tests/http/HttpRequests.h"
 #include "tests/http/TransportTestUtil.h"
+#include "tests/support/RawTlsPeer.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TestCertificates.h"
 #include "tests/support/TlsFront.h"
@@ -19,6 +20,7 @@
 #include <openssl/ssl.h>
 
 #include <memory>
+#include <thread>
 
 using namespace transport_test;
 using namespace http_requests;
@@ -194,6 +196,22 @@ TEST(Https, RedirectsBetweenHttpAndHttpsSwitchTheConnection) {
     EXPECT_TRUE(plain.WaitClosedByClient(0));
     EXPECT_TRUE(site.server.WaitClosedByClient(0));
     EXPECT_FALSE(c.http.IOHandler().Secure());
+}
+
+// A Location without a scheme names a place on the same site: it is
+// followed over TLS on the same connection, never in plain text.
+TEST(Https, RelativeRedirectsStayOnTheSecureConnection) {
+    Site site;
+    site.Add({Expect::Exact(Get("/a/start")), Redirect("/b/next")});
+    site.Add({Expect::Exact(Get("/b/next")), Redirect("last.php?x=1")});
+    site.Add({Expect::Exact(Get("/b/last.php?x=1")), Ok("here")});
+    SecureClient c;
+    EXPECT_EQ(c.http.GetText(site.front.Url("/a/start")), "here");
+    EXPECT_TRUE(site.server.WaitDone());
+    EXPECT_EQ(site.front.Accepted(), 1);
+    EXPECT_EQ(site.server.Connections(), 1);
+    EXPECT_EQ(c.http.URL().Protocol, "https");
+    EXPECT_TRUE(c.http.IOHandler().Secure());
 }
 
 TEST(Https, SameHostAndPortWithTheOtherSchemeIsAnotherConnection) {
@@ -431,6 +449,92 @@ TEST(HttpsWaiting, DecryptedBytesCountAsReadableWithoutWaiting) {
     EXPECT_EQ(client.IOHandler().WaitReadable(0), 1);
     EXPECT_EQ(client.ReadLine(), "ello");
     client.CloseConnection();
+}
+
+// A connection to a peer that has completed the handshake and then sent
+// the first 8 bytes of the record carrying "hello\n".
+struct PartRecord {
+    RawTlsPeer peer;
+    TIdTCPClient client;
+    PartRecord() {
+        std::thread serve([&] {
+            try {
+                peer.Accept();
+                if (peer.Handshake())
+                    peer.Send(peer.Seal("hello\n").substr(0, 8));
+            } catch (const std::exception&) {
+                // The client's connect reports what went wrong.
+            }
+        });
+        client.SetIOHandler(std::make_unique<TIdTLSIOHandler>());
+        client.SetHost("127.0.0.1");
+        client.SetPort(peer.Port());
+        try {
+            client.Connect(kSafetyTimeout);
+        } catch (...) {
+            serve.join();
+            throw;
+        }
+        serve.join();
+    }
+};
+
+// Part of a record is no data: the wait for the rest keeps its time-out and
+// its slices, as on a plain socket.
+TEST(HttpsWaiting, PartOfARecordThenNothingTimesOutPumpingEverySlice) {
+    PartRecord c;
+    RecordingPump pump;
+    c.client.SetReadTimeout(600);
+    pump.Reset();
+    EXPECT_THROW(c.client.ReadLine(), EIdReadTimeout);
+    ExpectSlices(pump, {100, 250, 250});
+    EXPECT_TRUE(c.client.Connected());
+    EXPECT_TRUE(c.client.ReceiveBuffer().Empty());
+}
+
+// A peer that closes in the middle of a record, while the client waits for
+// the rest of it, has closed: the read ends as a close does. (Run in a child,
+// so that a client spinning on the socket's end cannot hang the suite.)
+TEST(HttpsWaiting, PeerClosingMidRecordIsAClose) {
+    TestCertificates::Instance();
+    const ChildRun run = RunInChild(
+        [] {
+            PartRecord c;
+            c.client.SetReadTimeout(5000);
+            RecordingPump pump;
+            // The first idle slice: the client holds part of the record and
+            // waits for the rest.
+            pump.OnCall = [&](int) { c.peer.Close(); };
+            try {
+                return "line " + c.client.ReadLine();
+            } catch (const EIdException& e) {
+                return std::string(e.what()) + (c.client.Connected() ? " (still connected)" : "");
+            }
+        },
+        2LL << 30, 20000);
+    ASSERT_TRUE(run.ended) << "the read did not end";
+    EXPECT_EQ(run.outcome, "Connection Closed Gracefully.");
+}
+
+// A server that reads the client's hello and closes the connection without
+// an answer is named as such.
+TEST(HttpsVerification, AServerClosingDuringTheHandshakeIsNamed) {
+    RawTlsPeer peer;
+    RecordingPump pump;
+    pump.OnCall = [&](int) {
+        peer.Accept();
+        peer.Discard();
+        peer.Close();
+    };
+    SecureClient c;
+    try {
+        c.http.GetText("https://127.0.0.1:" + std::to_string(peer.Port()) + "/x");
+        FAIL() << "went through";
+    } catch (const EIdTLSError& e) {
+        EXPECT_STREQ(e.what(), "TLS handshake failed: the server closed the connection");
+    }
+    EXPECT_EQ(pump.Calls().size(), 1u);
+    EXPECT_FALSE(c.http.Connected());
 }
 
 }  // namespace
