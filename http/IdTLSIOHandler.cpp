@@ -170,7 +170,10 @@ SSL_CTX* ClientContext() {
             throw EIdTLSError("TLS is not available: " + LastReason());
         SSL_CTX_set_verify(made.get(), SSL_VERIFY_PEER, nullptr);
         // A peer that closes without close_notify has closed all the same;
-        // the HTTP framing tells whether a body is whole.
+        // the HTTP framing tells whether a body is whole. Our socket BIO does
+        // not answer OpenSSL's end-of-file query, so that close arrives as
+        // SSL_ERROR_SYSCALL with errno 0, which Recv reads as the close; the
+        // option only keeps OpenSSL's own socket BIO, were it ever used, alike.
         SSL_CTX_set_options(made.get(), SSL_OP_IGNORE_UNEXPECTED_EOF | SSL_OP_NO_RENEGOTIATION);
         SSL_CTX_set_mode(made.get(), SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
         SSL_CTX_set_session_cache_mode(made.get(), SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
