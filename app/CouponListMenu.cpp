@@ -39,13 +39,18 @@ TCouponListMenu::TCouponListMenu(TfrmMain& main) : QObject(&main), main_(main) {
         actCopyCode->setEnabled(true);
         actExport->setEnabled(true);
     });
+    // A right click reaches the list's viewport; the menu key reaches the
+    // widget with the focus, which is the list itself.
     main_.lvwItems->viewport()->installEventFilter(this);
+    main_.lvwItems->installEventFilter(this);
 }
 
 bool TCouponListMenu::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::ContextMenu)
         return QObject::eventFilter(watched, event);
     auto* e = static_cast<QContextMenuEvent*>(event);
+    if (watched == main_.lvwItems && e->reason() != QContextMenuEvent::Keyboard)
+        return QObject::eventFilter(watched, event);
     QPoint at = e->globalPos();
     // From the keyboard the menu opens at the highlighted row, not wherever
     // the mouse pointer happens to be.
