@@ -5,6 +5,7 @@
 #include "dialogs/CsvExport.h"
 #include "dialogs/FBulk.h"
 #include "platform/Clipboard.h"
+#include "toolkit/WireText.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -73,8 +74,10 @@ int TCouponListMenu::HighlightedRow() const {
 
 void TCouponListMenu::actCopyCodeClick() {
     const int row = HighlightedRow();
+    // The code as the list shows it: a byte that is no text of the code
+    // page (Latin-1 from an older database) is the letter it stands for.
     if (row >= 0)
-        SetClipboardText(main_.CouponList->Row(row).Code);
+        SetClipboardText(ShownText(main_.CouponList->Row(row).Code).toLocal8Bit().toStdString());
 }
 
 void TCouponListMenu::actExportClick() {
