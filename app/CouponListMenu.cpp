@@ -5,6 +5,7 @@
 #include "dialogs/CsvExport.h"
 #include "dialogs/FBulk.h"
 #include "platform/Clipboard.h"
+#include "toolkit/WireText.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -39,13 +40,18 @@ TCouponListMenu::TCouponListMenu(TfrmMain& main) : QObject(&main), main_(main) {
         actCopyCode->setEnabled(true);
         actExport->setEnabled(true);
     });
+    // A right click reaches the list's viewport; the menu key reaches the
+    // widget with the focus, which is the list itself.
     main_.lvwItems->viewport()->installEventFilter(this);
+    main_.lvwItems->installEventFilter(this);
 }
 
 bool TCouponListMenu::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::ContextMenu)
         return QObject::eventFilter(watched, event);
     auto* e = static_cast<QContextMenuEvent*>(event);
+    if (watched == main_.lvwItems && e->reason() != QContextMenuEvent::Keyboard)
+        return QObject::eventFilter(watched, event);
     QPoint at = e->globalPos();
     // From the keyboard the menu opens at the highlighted row, not wherever
     // the mouse pointer happens to be.
@@ -68,8 +74,10 @@ int TCouponListMenu::HighlightedRow() const {
 
 void TCouponListMenu::actCopyCodeClick() {
     const int row = HighlightedRow();
+    // The code as the list shows it: a byte that is no text of the code
+    // page (Latin-1 from an older database) is the letter it stands for.
     if (row >= 0)
-        SetClipboardText(main_.CouponList->Row(row).Code);
+        SetClipboardText(ShownText(main_.CouponList->Row(row).Code).toLocal8Bit().toStdString());
 }
 
 void TCouponListMenu::actExportClick() {

@@ -4,6 +4,7 @@
 #include "platform/AtomicFile.h"
 #include "service/CsvWriter.h"
 #include "toolkit/SkinMessage.h"
+#include "toolkit/WireText.h"
 
 #include <QDate>
 #include <QDir>
@@ -24,7 +25,10 @@ QString& LastFolder() {
 } // namespace
 
 std::string Utf8(const std::string& local) {
-    return QString::fromLocal8Bit(local.data(), static_cast<qsizetype>(local.size())).toUtf8().toStdString();
+    // As the lists show it: a byte that is no UTF-8 (Latin-1 from an older
+    // database) is the letter it stands for there, not a replacement mark
+    // that would make two codes one.
+    return ShownText(local).toUtf8().toStdString();
 }
 
 std::string CouponsCsv(const std::vector<TCouponRow>& rows) {

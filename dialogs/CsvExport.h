@@ -16,7 +16,7 @@
 class QWidget;
 class TbsSkinMessage;
 
-// Local 8-bit text (as the wire and the widgets carry it) in UTF-8.
+// Wire text in UTF-8, as the widgets show it.
 std::string Utf8(const std::string& local);
 
 // "Coupon Name","Code","Expired","Id", a row per coupon in the given order.

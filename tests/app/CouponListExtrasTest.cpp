@@ -13,6 +13,8 @@
 #include "tests/support/gui/MainWindowFixture.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableView>
@@ -66,6 +68,17 @@ TEST_F(CouponListExtras, CtrlCCopiesTheHighlightedRowsCodeAndNothingWithoutOne) 
     EXPECT_EQ(ClipboardText(), "code9");
     EXPECT_TRUE(server->Check());
     EXPECT_EQ(server->ServedCount(), 2);
+}
+
+TEST_F(CouponListExtras, CtrlCCopiesACodeThatIsNoUtf8AsTheListShowsIt) {
+    // A code from an older database, in Latin-1.
+    server->Add(Action(kList, "\"5\",\"CAF\xC9\",\"Caf\xE9\",\"0\"^OK"));
+    Click(window->bsSkinButton8);
+    ASSERT_TRUE(server->WaitDone());
+    ClickCell(window->lvwItems, 0, 1);
+    QTest::keyClick(window->lvwItems, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(Column(1), (std::vector<std::string>{"CAF\xC3\x89"}));
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "CAF\xC3\x89");
 }
 
 TEST_F(CouponListExtras, ExportListWritesEveryRowForAnotherParser) {

@@ -403,9 +403,14 @@ TEST_F(BulkCoupons, TheContextMenuOffersItByMouseAndByTheMenuKey) {
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(window->CouponListMenu->actBulk).center());
     EXPECT_TRUE(bulk.Ran());
 
-    // The menu key opens it at the highlighted row.
-    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), list->viewport()->mapToGlobal(QPoint(0, 0)));
-    QApplication::sendEvent(list->viewport(), &key);
+    // The menu key opens it at the highlighted row. The platform hands the
+    // key to the window, which passes it on to the widget with the focus:
+    // the list itself, not its viewport.
+    window->activateWindow();
+    ASSERT_TRUE(WaitForActive(window.get()));
+    list->setFocus();
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(0, 0), window->mapToGlobal(QPoint(0, 0)));
+    QApplication::sendEvent(window->windowHandle(), &key);
     ASSERT_TRUE(WaitFor([&] { return menu->isVisible(); }));
     const QRect row = list->visualRect(list->model()->index(0, 0));
     EXPECT_EQ(menu->pos(), list->viewport()->mapToGlobal(row.bottomLeft()));

@@ -291,6 +291,25 @@ TEST_F(StatisticsFigures, ExportWritesTheListedUsesInTheirOrderForAnotherParser)
     EXPECT_NE(out.Read("all.csv").find("\r\n\"AB\"\"C\",2008-05-09 09:00:00,10.0.0.2\r\n"), std::string::npos);
 }
 
+TEST_F(StatisticsFigures, BytesThatAreNoUtf8GoIntoTheCsvAsTheListShowsThem) {
+    // Two codes and an address from an older database, in Latin-1.
+    const std::string log = Use("CAF\xE9", "2008-05-18 14:03:09", "caf\xE9-pc") +
+                            Use("CAF\xE8", "2008-05-18 14:03:10", "10.0.0.2") + "OK";
+    TempDir out;
+    Table shown;
+    Open(log, [&](TfrmStats* s) {
+        Click(s->btnShow);
+        shown = Cells(s->lvwItems);
+        FileDialogAnswer save("dlgSaveCsv", out.File("uses.csv"));
+        Click(s->btnExport);
+    });
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0][0], "CAF\xC3\xA9");
+    EXPECT_EQ(out.Read("uses.csv"), "\xEF\xBB\xBF" "Coupon Code,Date Used,Computer IP\r\n"
+                                    "CAF\xC3\xA9,2008-05-18 14:03:09,caf\xC3\xA9-pc\r\n"
+                                    "CAF\xC3\xA8,2008-05-18 14:03:10,10.0.0.2\r\n");
+}
+
 TEST_F(StatisticsFigures, AFileThatCannotBeWrittenIsToldAsAWarning) {
     Open(kLog, [&](TfrmStats* s) {
         Click(s->btnShow);
