@@ -203,7 +203,7 @@ void TfrmMain::AddShortcuts() {
     bsSkinButton6->AddShortcut({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, lvwItems,
                                QStringLiteral("on the list"));
     bsSkinButton6->AddHint(QStringLiteral("double-click a row"));
-    connect(lvwItems, &QAbstractItemView::doubleClicked, bsSkinButton6, &QAbstractButton::click);
+    connect(lvwItems, &TbsSkinListView::RowDoubleClicked, bsSkinButton6, &QAbstractButton::click);
     bsSkinButton3->AddShortcut({QKeySequence(Qt::Key_Delete)});
     bsSkinButton4->AddShortcut({QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
     bsSkinButton8->AddShortcut({QKeySequence(Qt::Key_F5)});

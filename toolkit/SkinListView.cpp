@@ -2,6 +2,9 @@
 #include "toolkit/SkinListView.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 
 TbsSkinListView::TbsSkinListView(QWidget* parent) : QTableView(parent) {
     setShowGrid(true);
@@ -30,4 +33,25 @@ void TbsSkinListView::SetModel(QAbstractItemModel* model, std::initializer_list<
     int column = 0;
     for (int width : columnWidths)
         setColumnWidth(column++, width);
+}
+
+void TbsSkinListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    // The view's own handling first, so the box still toggles on the
+    // second press as it does on the first.
+    QTableView::mouseDoubleClickEvent(event);
+    if (index.isValid() && event->button() == Qt::LeftButton && !OnCheckBox(index, event->position().toPoint()))
+        emit RowDoubleClicked(index);
+}
+
+bool TbsSkinListView::OnCheckBox(const QModelIndex& index, const QPoint& at) const {
+    if (!index.data(Qt::CheckStateRole).isValid())
+        return false;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    option.index = index;
+    option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    const QRect box = style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
+    return box.contains(at);
 }

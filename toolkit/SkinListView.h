@@ -17,4 +17,15 @@ public:
 
     // Shows the model, its columns at these widths from the left.
     void SetModel(QAbstractItemModel* model, std::initializer_list<int> columnWidths);
+
+signals:
+    // A double-click on a row, but not on its check box: quick clicks on a
+    // box are meant for the box and open nothing.
+    void RowDoubleClicked(const QModelIndex& index);
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    bool OnCheckBox(const QModelIndex& index, const QPoint& at) const;
 };

@@ -18,6 +18,8 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QShortcut>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <tuple>
 
@@ -588,6 +590,30 @@ TEST_F(Keyboard, ReturnOnTheListEditsTheHighlightedRowAndSoDoesADoubleClick) {
     }
     ExpectServed(4);
     EXPECT_EQ(opened, (std::vector<std::string>{"Edit Coupon BBBBBB", "Edit Coupon BBBBBB"}));
+}
+
+TEST_F(Keyboard, ADoubleClickOnACheckBoxOpensNoEditor) {
+    TfrmMain& w = StartFocused();
+    // The row is highlighted, so Edit Coupon would go ahead if it ran.
+    Press(Qt::Key_Down);
+    Press(Qt::Key_Down);
+    ASSERT_EQ(w.lvwItems->selectionModel()->selectedRows().value(0).row(), 1);
+    const QModelIndex first = w.CouponList->index(1, 0);
+    QStyleOptionViewItem option;
+    option.initFrom(w.lvwItems);
+    option.rect = w.lvwItems->visualRect(first);
+    option.index = first;
+    option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    const QPoint box =
+        w.lvwItems->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, w.lvwItems).center();
+    ASSERT_TRUE(option.rect.contains(box));
+    ModalAction editor("frmCoupon", [](QWidget* d) { d->close(); });
+    QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, w.lvwItems->viewport()->mapTo(&w, box));
+    QApplication::processEvents();
+    // The box takes the clicks as the item view always does; no fetch, no
+    // editor.
+    EXPECT_FALSE(editor.Ran());
+    ExpectServed(2);
 }
 
 TEST_F(Keyboard, DeleteAndShiftDeleteAskFirstAsTheirButtonsDo) {
