@@ -213,7 +213,9 @@ QWidget* TfrmStats::BuildFigureTabs() {
     lvwCodes = new TbsSkinListView(pgcUses);
     lvwCodes->setObjectName(QStringLiteral("lvwCodes"));
     lvwCodes->setAccessibleName(QStringLiteral("Per Code"));
-    lvwCodes->SetModel(codes_, {132, 60, 150, 150});
+    // Narrower than the uses list's columns, so all four fit the tab at
+    // the window's own size without a scroll bar.
+    lvwCodes->SetModel(codes_, {116, 46, 146, 146});
     pgcUses->addTab(lvwCodes, QStringLiteral("Per Code"));
     chtDays = new TUsesChart(pgcUses);
     lvwItems->ensurePolished();

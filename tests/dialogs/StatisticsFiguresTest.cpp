@@ -20,6 +20,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolTip>
 #include <QtCharts/QBarSeries>
@@ -110,6 +111,25 @@ TEST_F(StatisticsFigures, TabsBesideTheListAndAnExportButtonAtTheBottomLeft) {
         // Nothing until Show.
         EXPECT_EQ(s->lvwCodes->model()->rowCount(), 0);
         EXPECT_TRUE(s->chtDays->Figures().Periods.empty());
+    });
+}
+
+TEST_F(StatisticsFigures, PerCodeFitsItsTabAtTheWindowsOwnSize) {
+    Open(kLog, [](TfrmStats* s) {
+        Click(s->btnShow);
+        s->pgcUses->setCurrentIndex(1);
+        QApplication::processEvents();
+        int total = 0;
+        for (int c = 0; c < s->lvwCodes->model()->columnCount(); ++c) {
+            total += s->lvwCodes->columnWidth(c);
+            // No figure or date is cut short.
+            for (int r = 0; r < s->lvwCodes->model()->rowCount(); ++r)
+                EXPECT_GE(s->lvwCodes->columnWidth(c),
+                          s->lvwCodes->sizeHintForIndex(s->lvwCodes->model()->index(r, c)).width())
+                    << "row " << r << " column " << c;
+        }
+        EXPECT_LE(total, s->lvwCodes->viewport()->width());
+        EXPECT_EQ(s->lvwCodes->horizontalScrollBar()->maximum(), 0);
     });
 }
 
