@@ -4,6 +4,7 @@
 #include "dialogs/DialogLayout.h"
 #include "toolkit/SkinButton.h"
 
+#include <QKeySequence>
 #include <QLabel>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -26,6 +27,10 @@ TfrmBulkProgress::TfrmBulkProgress(QWidget* parent) : QDialog(parent) {
     layout->addLayout(CentredButtonRow({btnCancel}));
     setFixedSize(340, 110);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmBulkProgress::btnCancelClick);
+    // Unlike the owner's dialogs, this window holds nothing typed that a
+    // stray Escape could throw away, so Escape stops the run as a progress
+    // window's Cancel does everywhere.
+    btnCancel->AddShortcut({QKeySequence(Qt::Key_Escape)});
 }
 
 void TfrmBulkProgress::SetCoupon(int k, int n) {

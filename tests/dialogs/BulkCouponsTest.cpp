@@ -27,6 +27,7 @@
 #include <QSpinBox>
 #include <QStyle>
 #include <QTest>
+#include <functional>
 #include <mutex>
 #include <regex>
 #include <set>
@@ -121,6 +122,9 @@ protected:
             reply += "\"" + std::to_string(101 + i) + "\",\"" + codes->checked[i] + "\",\"" + kName + "\",\"0\"^";
         return reply + "OK";
     }
+
+    // Runs 25 coupons and stops the run by press while the tenth is under way.
+    void RunCancelledInFlight(const std::function<void(TfrmBulkProgress*)>& press);
 
     // Fills the dialog as a user does.
     static void Fill(TfrmBulk* d, int count, const std::string& prefix) {
@@ -300,6 +304,14 @@ TEST_F(BulkCoupons, TwentyFiveCouponsEachAsTheEditorAddsOneThenTheListAndTheirCs
 }
 
 TEST_F(BulkCoupons, CancelStopsAfterTheCouponInFlight) {
+    RunCancelledInFlight([](TfrmBulkProgress* p) { Click(p->btnCancel); });
+}
+
+TEST_F(BulkCoupons, EscapeInTheProgressWindowCancelsAsItsButtonDoes) {
+    RunCancelledInFlight([](TfrmBulkProgress* p) { QTest::keyClick(p, Qt::Key_Escape); });
+}
+
+void BulkCoupons::RunCancelledInFlight(const std::function<void(TfrmBulkProgress*)>& press) {
     for (int k = 1; k <= 9; ++k)
         ExpectCoupon();
     // The tenth coupon's add waits for the test: Cancel is pressed while it
@@ -316,7 +328,7 @@ TEST_F(BulkCoupons, CancelStopsAfterTheCouponInFlight) {
                 p = static_cast<TfrmBulkProgress*>(w);
         if (p) {
             EXPECT_EQ(p->lblProgress->text().toStdString(), "Adding coupon 10 of 25");
-            Click(p->btnCancel);
+            press(p);
             EXPECT_EQ(p->lblProgress->text().toStdString(), "Stopping after coupon 10 of 25...");
         }
         EXPECT_NE(p, nullptr);
