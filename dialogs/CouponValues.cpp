@@ -1,7 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/CouponValues.h"
 
+#include "service/CouponRecord.h"
+#include "service/SplitByChar.h"
+#include "toolkit/SkinDateEdit.h"
+
+#include <QCheckBox>
 #include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTextDocument>
 
 std::string UntransportableText(std::initializer_list<TCarriedValue> values) {
@@ -34,4 +41,12 @@ std::string CrLfLines(const std::string& text) {
         crlf += ch;
     }
     return crlf;
+}
+
+void TExpiryControls::PutInto(TCouponRecord& record) const {
+    record.coupexpired = Expired->isChecked() ? "1" : "0";
+    record.coupexpirtype = OneUse->isChecked() ? "1" : ByDays->isChecked() ? "2" : ByDate->isChecked() ? "3" : "";
+    record.coupexpirdays = std::to_string(Days->value());
+    const QDate d = Date->date();
+    record.coupexpirdate = WireDate(d.year(), d.month(), d.day());
 }

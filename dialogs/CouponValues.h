@@ -8,7 +8,12 @@
 #include <initializer_list>
 #include <string>
 
+class QCheckBox;
 class QPlainTextEdit;
+class QRadioButton;
+class QSpinBox;
+class TbsSkinDateEdit;
+struct TCouponRecord;
 
 struct TCarriedValue {
     const char* Name;  // "Coupon Name", ...
@@ -27,3 +32,19 @@ QString MemoText(const QPlainTextEdit* memo);
 // The text with every line feed preceded by a carriage return, as the
 // comments travel.
 std::string CrLfLines(const std::string& text);
+
+// The controls of an "Expiration Settings" group. Both coupon dialogs turn
+// them into the same four wire values, so a bulk coupon expires exactly as
+// one made in the editor.
+struct TExpiryControls {
+    const QCheckBox* Expired;
+    const QRadioButton* OneUse;
+    const QRadioButton* ByDays;
+    const QRadioButton* ByDate;
+    const QSpinBox* Days;
+    const TbsSkinDateEdit* Date;
+
+    // Sets coupexpired, coupexpirtype (empty when no kind is chosen),
+    // coupexpirdays and coupexpirdate, the last two whatever the kind.
+    void PutInto(TCouponRecord& record) const;
+};

@@ -151,12 +151,7 @@ void TfrmBulk::btnOkClick() {
     // The values of every coupon, as the editor sends them.
     TCouponRecord values;
     values.coupname = Local(edtCouponName->text());
-    values.coupexpired = chkEpired->isChecked() ? "1" : "0";
-    values.coupexpirtype =
-        rbtOneUse->isChecked() ? "1" : rbtByDays->isChecked() ? "2" : rbtByDate->isChecked() ? "3" : "";
-    values.coupexpirdays = std::to_string(edtDays->value());
-    const QDate d = edtDate->date();
-    values.coupexpirdate = WireDate(d.year(), d.month(), d.day());
+    TExpiryControls{chkEpired, rbtOneUse, rbtByDays, rbtByDate, edtDays, edtDate}.PutInto(values);
     values.couponorderurl = Local(edtURL->text());
     values.couponcomments = CrLfLines(Local(MemoText(memComments)));
 

@@ -224,11 +224,7 @@ TCouponRecord TfrmCoupon::WireValues() const {
     TCouponRecord r;
     r.coupcode = WireText(edtCouponCode->text(), fetchedCode_);
     r.coupname = WireText(edtCouponName->text(), fetchedName_);
-    r.coupexpired = chkEpired->isChecked() ? "1" : "0";
-    r.coupexpirtype = rbtOneUse->isChecked() ? "1" : rbtByDays->isChecked() ? "2" : rbtByDate->isChecked() ? "3" : "";
-    r.coupexpirdays = std::to_string(edtDays->value());
-    QDate d = edtDate->date();
-    r.coupexpirdate = WireDate(d.year(), d.month(), d.day());
+    TExpiryControls{chkEpired, rbtOneUse, rbtByDays, rbtByDate, edtDays, edtDate}.PutInto(r);
     r.couponorderurl = WireText(edtURL->text(), fetchedURL_);
     const QString comments = CommentsText();
     // Edited, the memo's lines travel separated by CR LF.
