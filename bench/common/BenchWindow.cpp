@@ -19,7 +19,8 @@ BenchWindow::BenchWindow(int serverPort) {
     QSignalSpy started(window_.get(), &TfrmMain::StartupFinished);
     window_->show();
     (void)QTest::qWaitForWindowExposed(window_.get());
-    QTest::qWaitFor([&] { return started.count() == 1; }, 60000);
+    if (!QTest::qWaitFor([&] { return started.count() == 1; }, 60000))
+        qFatal("the main window did not finish its start-up within a minute");
 }
 
 BenchWindow::~BenchWindow() {

@@ -292,9 +292,11 @@ TEST_F(BulkCoupons, TwentyFiveCouponsEachAsTheEditorAddsOneThenTheListAndTheirCs
     EXPECT_EQ(rows[0], (std::vector<std::string>{"Coupon Name", "Code", "Expired", "Id"}));
     // The added ones, in the order added, with the identifiers of the reload;
     // the seventh code checked was taken and is not among them.
-    for (std::size_t i = 0, row = 1; i < checked.size(); ++i)
-        if (i != 6)
+    for (std::size_t i = 0, row = 1; i < checked.size(); ++i) {
+        if (i != 6) {
             EXPECT_EQ(rows[row++], (std::vector<std::string>{kName, checked[i], "False", std::to_string(101 + i)}));
+        }
+    }
     // Every line, the last too, ends with CR LF.
     std::size_t crlf = 0;
     for (std::size_t at = 0; (at = bytes.find("\r\n", at)) != std::string::npos; at += 2)

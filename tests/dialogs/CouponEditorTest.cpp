@@ -229,9 +229,11 @@ TEST_F(Editor, EveryControlHasItsMinimumSizeAndTheFieldsStandOnOneColumn) {
                                                           f.memComments})
         EXPECT_EQ(left(field), left(f.edtCouponName)) << field->objectName().toStdString();
     // Every caption stands left of the column.
-    for (QLabel* label : f.findChildren<QLabel*>())
-        if (label->buddy())
+    for (QLabel* label : f.findChildren<QLabel*>()) {
+        if (label->buddy()) {
             EXPECT_LE(left(label) + label->sizeHint().width(), left(f.edtCouponName));
+        }
+    }
     for (QWidget* choice : {static_cast<QWidget*>(f.rbtByDays), static_cast<QWidget*>(f.rbtByDate)})
         EXPECT_LE(left(choice) + choice->sizeHint().width(), left(f.edtCouponName));
 }
@@ -257,8 +259,9 @@ protected:
         MessageLog told;  // the empty name is told, and the message closed
         field->setFocus();
         Press(key, modifiers);
-        if (ok.count() == 1)
+        if (ok.count() == 1) {
             EXPECT_EQ(told.Texts(), std::vector<std::string>{"Please provide a Coupon Name."});
+        }
         return ok.count() == 1;
     }
     TfrmCoupon f{service, msg};

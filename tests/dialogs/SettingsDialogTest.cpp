@@ -60,8 +60,9 @@ TEST_F(SettingsDialog, LayoutLabelsEditsInOrder) {
         for (int i = 0; i < 6; ++i) {
             EXPECT_EQ(edits[i]->accessibleName(), labels[i]);
             EXPECT_EQ(edits[i]->echoMode(), QLineEdit::Normal);
-            if (i > 0)
+            if (i > 0) {
                 EXPECT_GT(edits[i]->y(), edits[i - 1]->y());
+            }
             // Tab order follows the edits, then the check box.
             QWidget* next = edits[i]->nextInFocusChain();
             while (!(next->focusPolicy() & Qt::TabFocus))

@@ -24,8 +24,9 @@ TEST_F(ApacheStack, RunsTheScriptWithAHostsProductionSettings) {
     std::string user = body.substr(body.rfind('|') + 1);
     EXPECT_EQ(body.substr(0, body.rfind('|')), "apache2handler|128M|8M|30||1");
     // Run as root, the tests' Apache serves as www-data, as hosts do.
-    if (geteuid() == 0)
+    if (geteuid() == 0) {
         EXPECT_NE(user, "0");
+    }
 }
 
 } // namespace

@@ -27,8 +27,9 @@ protected:
     }
     void Unreachable() { settings.WebServer = refused.Url(); }
     void TearDown() override {
-        if (server)
+        if (server) {
             EXPECT_TRUE(server->WaitDone());
+        }
     }
 
     TIdHTTP http;
