@@ -5,6 +5,7 @@
 #include "platform/Clipboard.h"
 #include "service/CouponProtocol.h"
 #include "toolkit/SkinButton.h"
+#include "toolkit/WireText.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -48,7 +49,7 @@ TfrmFormCode::TfrmFormCode(const TServerSettings& settings, QWidget* parent)
     memForm->setReadOnly(true);
     memForm->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memForm->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memForm->setPlainText(QString::fromLocal8Bit(html_.c_str()));
+    memForm->setPlainText(ShownText(html_));
     label->setBuddy(memForm);
     memForm->setAccessibleName(label->text());
 
@@ -72,7 +73,9 @@ TfrmFormCode::TfrmFormCode(const TServerSettings& settings, QWidget* parent)
 void TfrmFormCode::btnOkClick() {
     // The memo only wraps the text on screen; the text itself is one line,
     // and goes to the clipboard exactly as built.
-    SetClipboardText(html_);
+    // A site URL byte that is no UTF-8 goes as the letter the memo shows
+    // for it, not as a replacement mark.
+    SetClipboardText(ShownText(html_).toLocal8Bit().toStdString());
 }
 
 void TfrmFormCode::btnCancelClick() { done(2); }

@@ -60,6 +60,16 @@ TEST_F(FormCode, SiteURLIsEscapedForTheAttribute) {
                   kTail);
 }
 
+TEST_F(FormCode, ASiteURLByteThatIsNoUtf8IsShownAndCopiedAsItsLetter) {
+    PrepareSite("http://caf\xE9.example");
+    Start();
+    auto [shown, copied] = ShowAndCopy();
+    // Latin-1 0xE9, shown and copied as the letter e-acute, never as U+FFFD.
+    const std::string expected = "<FORM METHOD=\"POST\" ACTION=\"http://caf\xC3\xA9.example/couponsactions.php" + kTail;
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(copied, expected);
+}
+
 TEST_F(FormCode, CtrlCCopiesTheWholeCode) {
     PrepareSite("http://shop.example");
     Start();
