@@ -97,7 +97,6 @@ private:
     void StartDatabase(const std::vector<std::string>& extraOptions);
     void StartWeb(const DemoSiteOptions& options);
     void StopAll();
-    [[noreturn]] void Failed(const std::string& what, const std::string& logFile);
 
     std::string root_;      // everything of this site, removed at the end
     int lock_ = -1;         // held while the site lives
