@@ -53,7 +53,6 @@ public:
     int WebPort() const { return webs_.at(stack_).port; }
     // Which of the started web servers SiteURL() names.
     void Use(WebStack stack);
-    WebStack Stack() const { return stack_; }
     // What the web server in use logged: PHP's messages and the script's
     // own, its failures among them.
     std::string WebLog() const;
