@@ -221,8 +221,7 @@ int main(int argc, char** argv) {
         std::printf("Apache with mod_php, memory_limit=128M; %d runs each\n", runs);
 
         const std::string list = "SELECT coupid, coupcode, coupname, coupexpired FROM couponsactions_coupons ORDER BY coupid";
-        const std::string log = "SELECT useid, coupcode, DATE_FORMAT(usedate, '%Y-%m-%d %H:%i:%s'), computerip FROM "
-                                "couponsactions_uses ORDER BY useid";
+        const std::string log = "SELECT useid, coupcode, usedate, computerip FROM couponsactions_uses ORDER BY useid";
         auto start = Clock::now();
         FillCoupons(site, 100000);
         Filled("100,000 coupons", start);
