@@ -72,19 +72,10 @@ protected:
         db = site->Database();
         // Every use that was committed, also those that a delete then takes
         // away with their coupon (a cascade fires no trigger).
-        DropAudit();
-        site->Sql("CREATE TABLE " + db + ".test_use_audit (computerip VARBINARY(64) NOT NULL) ENGINE=InnoDB;"
-                  "CREATE TRIGGER " + db + ".test_use_audit AFTER INSERT ON " + db +
-                  ".couponsactions_uses FOR EACH ROW INSERT INTO " + db + ".test_use_audit VALUES (NEW.computerip);");
-    }
-
-    void TearDown() override {
-        if (site && !db.empty())
-            DropAudit();
-    }
-
-    void DropAudit() {
-        site->Sql("DROP TRIGGER IF EXISTS " + db + ".test_use_audit; DROP TABLE IF EXISTS " + db + ".test_use_audit;");
+        MakeScratch("CREATE TABLE " + db + ".test_use_audit (computerip VARBINARY(64) NOT NULL) ENGINE=InnoDB;"
+                    "CREATE TRIGGER " + db + ".test_use_audit AFTER INSERT ON " + db +
+                    ".couponsactions_uses FOR EACH ROW INSERT INTO " + db + ".test_use_audit VALUES (NEW.computerip);",
+                    "DROP TRIGGER IF EXISTS " + db + ".test_use_audit; DROP TABLE IF EXISTS " + db + ".test_use_audit;");
     }
 
     TCouponRecord Coupon(const std::string& kind, const std::string& name = "Race") const {
