@@ -519,29 +519,36 @@ function action_check(mysqli $db): string
     return 'OK';
 }
 
+/**
+ * Runs the statement that stores a coupon's fields; "EXIST RECORD" when the
+ * code's unique key refuses it because another coupon has that code (the
+ * statement then changed nothing), else "OK".
+ */
+function store_coupon(mysqli $db, string $sql, array $params): string
+{
+    try {
+        run($db, $sql, $params)->close();
+    } catch (mysqli_sql_exception $e) {
+        if ($e->getCode() === 1062) {
+            return 'EXIST RECORD';
+        }
+        throw $e;
+    }
+    return 'OK';
+}
+
 function action_add(mysqli $db): string
 {
     [, $code, $name, $expired, $type, $days, $date, $url, $comments, $created] = coupon_fields(true);
-    return in_transaction($db, static function () use ($db, $code, $name, $expired, $type, $days, $date, $url,
-                                                        $comments, $created): string {
-        // Looked up first so a refused add spends no identifier; the unique
-        // key still decides between two adds that race.
-        if (rows($db, 'SELECT 1 FROM ' . COUPONS_TABLE . ' WHERE coupcode = ?', [$code])) {
-            return 'EXIST RECORD';
-        }
-        try {
-            run($db, 'INSERT INTO ' . COUPONS_TABLE . ' (coupcode, coupname, coupexpired, coupexpirtype,
-                      coupexpirdays, coupexpirdate, couponorderurl, couponcomments, coupcreatedate)
-                      VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)',
-                [$code, $name, $expired, $type, $days, $date, $url, $comments, $created])->close();
-        } catch (mysqli_sql_exception $e) {
-            if ($e->getCode() === 1062) {
-                return 'EXIST RECORD';
-            }
-            throw $e;
-        }
-        return 'OK';
-    });
+    // Looked up first so a refused add spends no identifier; the unique key
+    // still decides between two adds that race.
+    return in_transaction($db, static fn(): string =>
+        rows($db, 'SELECT 1 FROM ' . COUPONS_TABLE . ' WHERE coupcode = ?', [$code])
+            ? 'EXIST RECORD'
+            : store_coupon($db, 'INSERT INTO ' . COUPONS_TABLE . ' (coupcode, coupname, coupexpired, coupexpirtype,
+                  coupexpirdays, coupexpirdate, couponorderurl, couponcomments, coupcreatedate)
+                  VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)',
+                [$code, $name, $expired, $type, $days, $date, $url, $comments, $created]));
 }
 
 function action_update(mysqli $db): string
@@ -549,26 +556,14 @@ function action_update(mysqli $db): string
     // The creation date is kept: a coupon valid for some days counts them
     // from when it was made, not from its last edit.
     [$id, $code, $name, $expired, $type, $days, $date, $url, $comments] = coupon_fields(false);
-    return in_transaction($db, static function () use ($db, $id, $code, $name, $expired, $type, $days, $date,
-                                                        $url, $comments): string {
-        // The coupon's row first, by its key, as redemption and delete take it.
-        if (!rows($db, 'SELECT coupid FROM ' . COUPONS_TABLE . ' WHERE coupid = ? FOR UPDATE', [$id])) {
-            return "DON'T EXIST RECORD";
-        }
-        try {
-            run($db, 'UPDATE ' . COUPONS_TABLE . ' SET coupcode = ?, coupname = ?, coupexpired = ?,
-                      coupexpirtype = ?, coupexpirdays = ?, coupexpirdate = ?, couponorderurl = ?,
-                      couponcomments = ? WHERE coupid = ?',
-                [$code, $name, $expired, $type, $days, $date, $url, $comments, $id])->close();
-        } catch (mysqli_sql_exception $e) {
-            if ($e->getCode() === 1062) {
-                // Another coupon has that code; the statement changed nothing.
-                return 'EXIST RECORD';
-            }
-            throw $e;
-        }
-        return 'OK';
-    });
+    // The coupon's row first, by its key, as redemption and delete take it.
+    return in_transaction($db, static fn(): string =>
+        !rows($db, 'SELECT coupid FROM ' . COUPONS_TABLE . ' WHERE coupid = ? FOR UPDATE', [$id])
+            ? "DON'T EXIST RECORD"
+            : store_coupon($db, 'UPDATE ' . COUPONS_TABLE . ' SET coupcode = ?, coupname = ?, coupexpired = ?,
+                  coupexpirtype = ?, coupexpirdays = ?, coupexpirdate = ?, couponorderurl = ?,
+                  couponcomments = ? WHERE coupid = ?',
+                [$code, $name, $expired, $type, $days, $date, $url, $comments, $id]));
 }
 
 /**

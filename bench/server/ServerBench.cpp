@@ -20,6 +20,7 @@
 //     build/bench/server/bench_server [runs]
 
 #include "tests/support/DemoSite.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/LoopbackExchange.h"
 #include "tests/support/SiteData.h"
 
@@ -28,7 +29,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -46,13 +46,6 @@ double Seconds(Clock::time_point since) { return std::chrono::duration<double>(C
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 struct Reply {
@@ -98,7 +91,7 @@ public:
         // connection closes; wait for it with a generous bound.
         auto until = Clock::now() + std::chrono::seconds(30);
         for (;;) {
-            std::string log = ReadAll(peakLog_);
+            std::string log = ReadFileBytes(peakLog_);
             std::size_t lines = static_cast<std::size_t>(std::count(log.begin(), log.end(), '\n'));
             if (lines > seenLines_) {
                 seenLines_ = lines;
@@ -156,7 +149,7 @@ public:
         std::string host = site_.DbHost();
         for (int i = 0; i < runs; ++i) {
             auto start = Clock::now();
-            RunProgram({FindProgram("mariadb").empty() ? FindProgram("mysql") : FindProgram("mariadb"),
+            RunProgram({FindServerProgram("mariadb", "mysql"),
                         "--no-defaults", "-h" + host.substr(0, host.find(':')), "-P" + host.substr(host.find(':') + 1),
                         "-u" + site_.DbUser(), "-p" + site_.DbPassword(), "--quick", "-N", "-B",
                         "--database=" + site_.Database(), "-e", peerQuery},
@@ -201,16 +194,14 @@ int main(int argc, char** argv) {
     const std::string dir = pattern;
     fs::permissions(dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                              fs::perms::others_read | fs::perms::others_exec);
-    {
-        std::ofstream peak(dir + "/peak.php");
-        peak << "<?php\n// The request's peak memory, for the benchmark's log; nothing is printed.\n"
-                "// Before the script runs: what PHP took to read the request.\n"
-                "apache_note('corvanta_peak_start', (string)memory_get_peak_usage());\n"
-                "register_shutdown_function(static function (): void {\n"
-                "    apache_note('corvanta_peak', (string)memory_get_peak_usage());\n"
-                "    apache_note('corvanta_peak_real', (string)memory_get_peak_usage(true));\n"
-                "});\n";
-    }
+    WriteFileBytes(dir + "/peak.php",
+                   "<?php\n// The request's peak memory, for the benchmark's log; nothing is printed.\n"
+                   "// Before the script runs: what PHP took to read the request.\n"
+                   "apache_note('corvanta_peak_start', (string)memory_get_peak_usage());\n"
+                   "register_shutdown_function(static function (): void {\n"
+                   "    apache_note('corvanta_peak', (string)memory_get_peak_usage());\n"
+                   "    apache_note('corvanta_peak_real', (string)memory_get_peak_usage(true));\n"
+                   "});\n");
     DemoSiteOptions options;
     options.phpSettings = "auto_prepend_file = " + dir + "/peak.php\n";
     options.apacheConfig = "LogFormat \"%{corvanta_peak}n %{corvanta_peak_real}n %{corvanta_peak_start}n %D %>s \\\"%r\\\"\" peak\n"
@@ -230,8 +221,7 @@ int main(int argc, char** argv) {
         std::printf("Apache with mod_php, memory_limit=128M; %d runs each\n", runs);
 
         const std::string list = "SELECT coupid, coupcode, coupname, coupexpired FROM couponsactions_coupons ORDER BY coupid";
-        const std::string log = "SELECT useid, coupcode, DATE_FORMAT(usedate, '%Y-%m-%d %H:%i:%s'), computerip FROM "
-                                "couponsactions_uses ORDER BY useid";
+        const std::string log = "SELECT useid, coupcode, usedate, computerip FROM couponsactions_uses ORDER BY useid";
         auto start = Clock::now();
         FillCoupons(site, 100000);
         Filled("100,000 coupons", start);

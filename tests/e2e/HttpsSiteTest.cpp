@@ -29,14 +29,15 @@ protected:
         SiteTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
+        ConfigureSite();
+    }
+
+    // The site answers over https, and its owner allows that.
+    void PrepareClient() override {
         if (StunnelFront::Program().empty())
             GTEST_SKIP() << "needs stunnel4, which scripts/test installs";
         front = std::make_unique<StunnelFront>(PortOf(site->SiteURL()));
-        // The site answers over https, and its owner allows that.
-        window.reset();
         dir.Write("settings.dat", "[Settings]\r\nwebserver=" + front->Url() + "\r\nallowhttps=1\r\n");
-        Start();
-        ConfigureSite();
     }
 
     std::unique_ptr<StunnelFront> front;

@@ -28,9 +28,15 @@ protected:
         site->RemoveFile("coupaccess.php");
         site->RemoveFile("coupsettings.php");
         site->ResetData();
-        PrepareSite(site->SiteURL());
+        PrepareClient();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         Start();
     }
+
+    // The executable directory before the window opens: a settings.dat
+    // pointing at the site.
+    virtual void PrepareClient() { PrepareSite(site->SiteURL()); }
 
     // Types into an edit as a user does: empties it, then key by key.
     static void TypeInto(QLineEdit* edit, const std::string& text) {

@@ -58,16 +58,8 @@ TFormFields Without(TFormFields fields, const std::string& name) {
     return fields;
 }
 
-class ServerProtocol : public FreshSiteTest, public ::testing::WithParamInterface<WebStack> {
-protected:
-    void SetUp() override {
-        stack = GetParam();
-        FreshSiteTest::SetUp();
-    }
-};
-
-INSTANTIATE_TEST_SUITE_P(Stacks, ServerProtocol, ::testing::Values(WebStack::Apache, WebStack::PhpBuiltIn),
-                         [](const auto& info) { return std::string(WebStackName(info.param)); });
+using ServerProtocol = EachStackTest;
+INSTANTIATE_FOR_EACH_STACK(ServerProtocol);
 
 struct Step {
     const char* what;

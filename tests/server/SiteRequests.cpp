@@ -130,3 +130,14 @@ void FreshSiteTest::SetUp() {
     ASSERT_EQ(PostFields(CheckServerFields()).body, "OK");
     site->ResetData();
 }
+
+void FreshSiteTest::TearDown() {
+    if (site && !dropScratch_.empty())
+        site->Sql(dropScratch_);
+}
+
+void FreshSiteTest::MakeScratch(const std::string& make, const std::string& drop) {
+    dropScratch_ = drop;
+    site->Sql(drop);
+    site->Sql(make);
+}

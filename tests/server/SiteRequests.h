@@ -20,13 +20,36 @@ inline constexpr char kInvalidPage[] = "http://shop.example/invalid-code.html";
 class FreshSiteTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    void TearDown() override;
+    // Tables or triggers of the test's own: drop runs first, in case a test
+    // program that died left them, then make; drop runs again when the test
+    // ends.
+    void MakeScratch(const std::string& make, const std::string& drop);
+
     DemoSite* site = nullptr;
     WebStack stack = WebStack::Apache;
+
+private:
+    std::string dropScratch_;
 };
 
 // The test site of the server tests: the script under Apache, and under
 // PHP's built-in web server, which the demo site of scripts/run uses.
 DemoSiteOptions ServerTestSite();
+
+// A FreshSiteTest that runs under each web server of ServerTestSite().
+class EachStackTest : public FreshSiteTest, public ::testing::WithParamInterface<WebStack> {
+protected:
+    void SetUp() override {
+        stack = GetParam();
+        FreshSiteTest::SetUp();
+    }
+};
+
+// The TEST_Ps of a suite of EachStackTest, once per web server, named by it.
+#define INSTANTIATE_FOR_EACH_STACK(Suite)                                                 \
+    INSTANTIATE_TEST_SUITE_P(Stacks, Suite, ::testing::ValuesIn(ServerTestSite().stacks), \
+                             [](const auto& info) { return std::string(WebStackName(info.param)); })
 
 struct SiteReply {
     int status = 0;

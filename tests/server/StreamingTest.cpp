@@ -11,16 +11,8 @@
 
 namespace {
 
-class Streaming : public FreshSiteTest, public ::testing::WithParamInterface<WebStack> {
-protected:
-    void SetUp() override {
-        stack = GetParam();
-        FreshSiteTest::SetUp();
-    }
-};
-
-INSTANTIATE_TEST_SUITE_P(Stacks, Streaming, ::testing::Values(WebStack::Apache, WebStack::PhpBuiltIn),
-                         [](const auto& info) { return std::string(WebStackName(info.param)); });
+using Streaming = EachStackTest;
+INSTANTIATE_FOR_EACH_STACK(Streaming);
 
 TEST_P(Streaming, ListsAndLogsOfManyBlocksComeBackWhole) {
     constexpr int kCoupons = 30000, kUses = 40000;

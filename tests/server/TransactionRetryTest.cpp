@@ -29,18 +29,9 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         db = site->Database();
-        Drop();
-        site->Sql("CREATE TABLE " + db + ".test_give_up (n INT NOT NULL) ENGINE=MyISAM; INSERT INTO " + db +
-                  ".test_give_up VALUES (0)");
-    }
-
-    void TearDown() override {
-        if (site && !db.empty())
-            Drop();
-    }
-
-    void Drop() {
-        site->Sql("DROP TRIGGER IF EXISTS " + db + ".test_give_up; DROP TABLE IF EXISTS " + db + ".test_give_up");
+        MakeScratch("CREATE TABLE " + db + ".test_give_up (n INT NOT NULL) ENGINE=MyISAM; INSERT INTO " + db +
+                        ".test_give_up VALUES (0)",
+                    "DROP TRIGGER IF EXISTS " + db + ".test_give_up; DROP TABLE IF EXISTS " + db + ".test_give_up");
     }
 
     // The statement of the trigger fails the next `times` times it runs.

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/ApacheServer.h"
 
+#include "tests/support/FileBytes.h"
+
 #include <filesystem>
-#include <fstream>
 #include <pwd.h>
-#include <sstream>
-#include <stdexcept>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -14,7 +13,7 @@ namespace {
 
 const char kModules[] = "/usr/lib/apache2/modules";
 
-std::string ApacheProgram() { return FindProgram("apache2", {"/usr/sbin", "/usr/local/sbin", "/sbin"}); }
+std::string ApacheProgram() { return FindServerProgram("apache2"); }
 
 // libapache2-mod-php installs one module per PHP version: libphp8.2.so.
 std::string PhpModule() {
@@ -36,21 +35,10 @@ std::string ProductionIni(const std::string& module) {
     const std::string version = PhpVersion(module);
     for (const std::string& path :
          {"/usr/lib/php/" + version + "/php.ini-production", "/etc/php/" + version + "/apache2/php.ini"}) {
-        std::ifstream in(path, std::ios::binary);
-        if (in) {
-            std::stringstream ss;
-            ss << in.rdbuf();
-            return ss.str();
-        }
+        if (fs::exists(path))
+            return ReadFileBytes(path);
     }
     return {};
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-    if (!out)
-        throw std::runtime_error("cannot write " + path);
 }
 
 } // namespace
@@ -89,7 +77,7 @@ void ApacheServer::Start(const std::string& dir, const std::string& webDir, int 
            "max_execution_time = 30\n"
            "display_errors = Off\n" +
            phpSettings + "\n";
-    WriteFile(dir + "/php.ini", ini);
+    WriteFileBytes(dir + "/php.ini", ini);
 
     std::string conf = "ServerRoot \"" + dir + "\"\n"
                        "DefaultRuntimeDir \"" + dir + "/run\"\n"
@@ -119,14 +107,12 @@ void ApacheServer::Start(const std::string& dir, const std::string& webDir, int 
             "<FilesMatch \"\\.php$\">\n  SetHandler application/x-httpd-php\n</FilesMatch>\n"
             "PHPIniDir \"" + dir + "\"\n" +
             config + "\n";
-    WriteFile(dir + "/httpd.conf", conf);
+    WriteFileBytes(dir + "/httpd.conf", conf);
 
     ChildProcess::Options options;
     options.logFile = dir + "/apache.out";
     process_.Start({ApacheProgram(), "-f", dir + "/httpd.conf", "-DFOREGROUND"}, options);
-    if (!WaitForPort(port, process_, 60000))
-        throw std::runtime_error("Apache did not start\n--- " + errorLog_ + " ---\n" + FileTail(errorLog_) +
-                                 "\n--- " + options.logFile + " ---\n" + FileTail(options.logFile));
+    AwaitListening(process_, port, 60000, "Apache", {errorLog_, options.logFile});
 }
 
 void ApacheServer::Stop() { process_.Stop(10000); }

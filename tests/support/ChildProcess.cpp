@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/ChildProcess.h"
 
+#include "tests/support/FileBytes.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -8,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <netinet/in.h>
 #include <sstream>
 #include <stdexcept>
@@ -226,6 +227,12 @@ std::string FindProgram(const std::string& name, const std::vector<std::string>&
     return {};
 }
 
+std::string FindServerProgram(const std::string& name, const std::string& alternative) {
+    const std::vector<std::string> sbin = {"/usr/sbin", "/usr/local/sbin", "/sbin"};
+    std::string path = FindProgram(name, sbin);
+    return path.empty() && !alternative.empty() ? FindProgram(alternative, sbin) : path;
+}
+
 int FreeLoopbackPort() {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0)
@@ -263,10 +270,20 @@ bool WaitForPort(int port, ChildProcess& server, int boundMs) {
     }
 }
 
+void AwaitListening(ChildProcess& server, int port, int boundMs, const std::string& name,
+                    const std::vector<std::string>& logs) {
+    if (!WaitForPort(port, server, boundMs))
+        throw std::runtime_error(WithLogTails(name + " did not start", logs));
+}
+
 std::string FileTail(const std::string& path, std::size_t maxBytes) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    std::string text = ss.str();
+    std::string text = ReadFileBytes(path);
     return text.size() > maxBytes ? text.substr(text.size() - maxBytes) : text;
+}
+
+std::string WithLogTails(const std::string& what, const std::vector<std::string>& logs) {
+    std::string report = what;
+    for (const std::string& log : logs)
+        report += "\n--- " + log + " ---\n" + FileTail(log);
+    return report;
 }

@@ -55,6 +55,10 @@ int RunProgram(const std::vector<std::string>& argv, const std::string& logFile,
 // The program's path: found on PATH or in the given directories; empty when
 // it is nowhere.
 std::string FindProgram(const std::string& name, const std::vector<std::string>& extraDirs = {});
+// A server's program (mariadbd, apache2, ...) or one that comes with it: on
+// PATH or in the sbin directories that a user's PATH may leave out. The
+// alternative is looked for when name is nowhere.
+std::string FindServerProgram(const std::string& name, const std::string& alternative = {});
 
 // A loopback port that nothing listens on at the moment of the call.
 int FreeLoopbackPort();
@@ -62,6 +66,12 @@ int FreeLoopbackPort();
 // True once a TCP connect to 127.0.0.1:port succeeds within boundMs; false
 // at the bound or as soon as the child ends.
 bool WaitForPort(int port, ChildProcess& server, int boundMs);
+// WaitForPort for a fixture's server: when it does not listen, throws
+// std::runtime_error "<name> did not start" with the end of each log.
+void AwaitListening(ChildProcess& server, int port, int boundMs, const std::string& name,
+                    const std::vector<std::string>& logs);
 
 // The last lines of a text file, for failure reports.
 std::string FileTail(const std::string& path, std::size_t maxBytes = 4000);
+// A failure report: what went wrong, then the end of each log under its name.
+std::string WithLogTails(const std::string& what, const std::vector<std::string>& logs);

@@ -2,11 +2,10 @@
 #include "tests/support/DemoSite.h"
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FileBytes.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -16,8 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-const std::vector<std::string> kSbinDirs = {"/usr/sbin", "/usr/local/sbin", "/sbin"};
 
 // The repository's server/ folder, as the build was configured (not taken from
 // __FILE__, which a compiler cache or a relative build may shorten).
@@ -74,13 +71,6 @@ void RemoveAbandonedSites(const std::string& sitesDir, const std::string& own) {
     }
 }
 
-std::string Program(const std::string& name, const std::string& alternative = {}) {
-    std::string path = FindProgram(name, kSbinDirs);
-    if (path.empty() && !alternative.empty())
-        path = FindProgram(alternative, kSbinDirs);
-    return path;
-}
-
 std::string PhpString(const std::string& value) {
     std::string out;
     for (char c : value) {
@@ -101,13 +91,6 @@ std::string SqlString(const std::string& value) {
     return out + "'";
 }
 
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-    if (!out)
-        throw std::runtime_error("cannot write " + path);
-}
-
 } // namespace
 
 const char* WebStackName(WebStack stack) { return stack == WebStack::Apache ? "Apache" : "PhpBuiltIn"; }
@@ -123,12 +106,12 @@ std::string DemoSite::MissingPrograms(const DemoSiteOptions& options) {
             std::string apache = ApacheServer::MissingPackages();
             need(apache, apache.empty());
         }
-    need("php", !Program("php").empty());
-    need("mariadbd", !Program("mariadbd", "mysqld").empty());
-    need("mariadb-install-db", !Program("mariadb-install-db", "mysql_install_db").empty());
-    need("mariadb", !Program("mariadb", "mysql").empty());
-    if (!Program("php").empty() &&
-        RunProgram({Program("php"), "-r", "exit(extension_loaded('mysqli') ? 0 : 1);"}, "", 30000) != 0)
+    need("php", !FindServerProgram("php").empty());
+    need("mariadbd", !FindServerProgram("mariadbd", "mysqld").empty());
+    need("mariadb-install-db", !FindServerProgram("mariadb-install-db", "mysql_install_db").empty());
+    need("mariadb", !FindServerProgram("mariadb", "mysql").empty());
+    if (!FindServerProgram("php").empty() &&
+        RunProgram({FindServerProgram("php"), "-r", "exit(extension_loaded('mysqli') ? 0 : 1);"}, "", 30000) != 0)
         need("php-mysql (mysqli)", false);
     return missing;
 }
@@ -181,10 +164,6 @@ void DemoSite::Use(WebStack stack) {
 
 std::string DemoSite::WebLog() const { return FileTail(webs_.at(stack_).log, 1 << 20); }
 
-void DemoSite::Failed(const std::string& what, const std::string& logFile) {
-    throw std::runtime_error(what + "\n--- " + logFile + " ---\n" + FileTail(logFile));
-}
-
 void DemoSite::StartDatabase(const std::vector<std::string>& extraOptions) {
     fs::create_directories(dataDir_);
     const bool root = geteuid() == 0;
@@ -193,17 +172,17 @@ void DemoSite::StartDatabase(const std::vector<std::string>& extraOptions) {
     if (root)
         user = {"--user=root"};
 
-    std::vector<std::string> install = {Program("mariadb-install-db", "mysql_install_db"), "--no-defaults",
+    std::vector<std::string> install = {FindServerProgram("mariadb-install-db", "mysql_install_db"), "--no-defaults",
                                         "--auth-root-authentication-method=normal", "--skip-test-db",
                                         "--datadir=" + dataDir_};
     install.insert(install.end(), user.begin(), user.end());
     std::string installLog = root_ + "/install-db.log";
     if (RunProgram(install, installLog, 120000) != 0)
-        Failed("mariadb-install-db failed", installLog);
+        throw std::runtime_error(WithLogTails("mariadb-install-db failed", {installLog}));
 
     dbPort_ = FreeLoopbackPort();
     std::vector<std::string> server = {
-        Program("mariadbd", "mysqld"), "--no-defaults", "--datadir=" + dataDir_, "--socket=" + socket_,
+        FindServerProgram("mariadbd", "mysqld"), "--no-defaults", "--datadir=" + dataDir_, "--socket=" + socket_,
         "--port=" + std::to_string(dbPort_), "--bind-address=127.0.0.1", "--skip-networking=0",
         "--skip-name-resolve", "--pid-file=" + root_ + "/mysqld.pid", "--log-error=" + root_ + "/mysqld.log",
         "--tmpdir=" + root_,
@@ -215,8 +194,7 @@ void DemoSite::StartDatabase(const std::vector<std::string>& extraOptions) {
     ChildProcess::Options options;
     options.logFile = root_ + "/mysqld.out";
     db_.Start(server, options);
-    if (!WaitForPort(dbPort_, db_, 120000))
-        Failed("MariaDB did not start", root_ + "/mysqld.log");
+    AwaitListening(db_, dbPort_, 120000, "MariaDB", {root_ + "/mysqld.log"});
 
     Sql("CREATE DATABASE " + Database() + ";\n"
         "CREATE USER " + SqlString(DbUser()) + "@'127.0.0.1' IDENTIFIED BY " + SqlString(DbPassword()) + ";\n"
@@ -245,9 +223,9 @@ void DemoSite::StartWeb(const DemoSiteOptions& options) {
         } else {
             ChildProcess::Options run;
             run.logFile = web.log = root_ + "/php.log";
-            builtIn_.Start({Program("php"), "-S", "127.0.0.1:" + std::to_string(web.port), "-t", webDir_}, run);
-            if (!WaitForPort(web.port, builtIn_, 60000))
-                Failed("the PHP web server did not start", run.logFile);
+            builtIn_.Start({FindServerProgram("php"), "-S", "127.0.0.1:" + std::to_string(web.port), "-t", webDir_},
+                           run);
+            AwaitListening(builtIn_, web.port, 60000, "the PHP web server", {run.logFile});
         }
     }
 }
@@ -269,15 +247,10 @@ void DemoSite::InstallSettings(const std::string& invalidPage) {
 }
 
 void DemoSite::PutFile(const std::string& name, const std::string& bytes) const {
-    WriteFile(webDir_ + name, bytes);
+    WriteFileBytes(webDir_ + name, bytes);
 }
 
-std::string DemoSite::ReadFile(const std::string& name) const {
-    std::ifstream in(webDir_ + name, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+std::string DemoSite::ReadFile(const std::string& name) const { return ReadFileBytes(webDir_ + name); }
 
 void DemoSite::RemoveFile(const std::string& name) const {
     std::error_code ignored;
@@ -287,8 +260,8 @@ void DemoSite::RemoveFile(const std::string& name) const {
 std::string DemoSite::Sql(const std::string& statements) const {
     std::string out = root_ + "/sql.out";
     fs::remove(out);
-    int rc = RunProgram({Program("mariadb", "mysql"), "--no-defaults", "--socket=" + socket_, "-uroot", "-N", "-B",
-                         "--database=mysql", "-e", statements},
+    int rc = RunProgram({FindServerProgram("mariadb", "mysql"), "--no-defaults", "--socket=" + socket_, "-uroot", "-N",
+                         "-B", "--database=mysql", "-e", statements},
                         out, 60000);
     std::string text = FileTail(out, 1 << 20);
     if (rc != 0)

@@ -53,7 +53,6 @@ public:
     int WebPort() const { return webs_.at(stack_).port; }
     // Which of the started web servers SiteURL() names.
     void Use(WebStack stack);
-    WebStack Stack() const { return stack_; }
     // What the web server in use logged: PHP's messages and the script's
     // own, its failures among them.
     std::string WebLog() const;
@@ -97,7 +96,6 @@ private:
     void StartDatabase(const std::vector<std::string>& extraOptions);
     void StartWeb(const DemoSiteOptions& options);
     void StopAll();
-    [[noreturn]] void Failed(const std::string& what, const std::string& logFile);
 
     std::string root_;      // everything of this site, removed at the end
     int lock_ = -1;         // held while the site lives

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/TempDir.h"
 
+#include "tests/support/FileBytes.h"
+
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 TempDir::TempDir() {
@@ -22,19 +22,9 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-void TempDir::Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
-    out << bytes;
-    if (!out)
-        throw std::runtime_error("cannot write " + File(name));
-}
+void TempDir::Write(const std::string& name, const std::string& bytes) const { WriteFileBytes(File(name), bytes); }
 
-std::string TempDir::Read(const std::string& name) const {
-    std::ifstream in(File(name), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+std::string TempDir::Read(const std::string& name) const { return ReadFileBytes(File(name)); }
 
 bool TempDir::Exists(const std::string& name) const {
     return std::filesystem::exists(File(name));
