@@ -32,12 +32,8 @@ using Kind = TestCertificates::Kind;
 namespace {
 
 // A client whose owner allows https.
-struct SecureClient {
-    TIdHTTP http;
-    SecureClient() {
-        http.SetReadTimeout(kSafetyTimeout);
-        http.SetAllowHttps(true);
-    }
+struct SecureClient : Client {
+    SecureClient() { http.SetAllowHttps(true); }
 };
 
 // An exchange as the client sends it through the front: {HOST} is the
