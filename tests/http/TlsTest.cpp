@@ -346,15 +346,6 @@ TEST(HttpsVerification, AServerThatSpeaksNoTlsIsAFailedHandshake) {
 // ---------------------------------------------------------------------------
 // Waiting
 
-void ExpectSlices(const RecordingPump& pump, const std::vector<long>& slices) {
-    const std::vector<long> gaps = pump.Gaps();
-    ASSERT_EQ(gaps.size(), slices.size());
-    for (std::size_t i = 0; i < gaps.size(); ++i) {
-        EXPECT_GE(gaps[i], slices[i] - 5) << "slice " << i;
-        EXPECT_LT(gaps[i], slices[i] + 200) << "slice " << i;
-    }
-}
-
 TEST(HttpsWaiting, StalledHandshakeEndsAtTheConnectTimeOutPumpingEverySlice) {
     TlsFront::Options options;
     options.stallHandshake = true;

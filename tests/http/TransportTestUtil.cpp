@@ -3,6 +3,8 @@
 
 #include "tests/support/Loopback.h"
 
+#include <gtest/gtest.h>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -40,6 +42,15 @@ std::vector<long> RecordingPump::Gaps() const {
         previous = call;
     }
     return gaps;
+}
+
+void ExpectSlices(const RecordingPump& pump, const std::vector<long>& slices) {
+    const std::vector<long> gaps = pump.Gaps();
+    ASSERT_EQ(gaps.size(), slices.size());
+    for (std::size_t i = 0; i < gaps.size(); ++i) {
+        EXPECT_GE(gaps[i], slices[i] - 5) << "slice " << i;
+        EXPECT_LT(gaps[i], slices[i] + 200) << "slice " << i;
+    }
 }
 
 FullBacklogListener::FullBacklogListener() {
