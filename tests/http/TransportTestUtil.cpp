@@ -54,15 +54,10 @@ void ExpectSlices(const RecordingPump& pump, const std::vector<long>& slices) {
 }
 
 FullBacklogListener::FullBacklogListener() {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = LoopbackAddress(0);
-    socklen_t length = sizeof address;
     // A backlog of 0 queues one connection; nothing is ever accepted.
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, 0) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    listener_ = ListenOnLoopback(0, port_);
+    if (listener_ < 0)
         throw std::runtime_error("FullBacklogListener: cannot listen");
-    port_ = ntohs(address.sin_port);
     for (int i = 0; i < 3; ++i) {
         int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         sockaddr_in target = LoopbackAddress(port_);

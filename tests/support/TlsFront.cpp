@@ -76,14 +76,9 @@ TlsFront::TlsFront(int backendPort, Options options) : state_(std::make_unique<S
     }
     if (::pipe2(s.stop, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::runtime_error("TlsFront: pipe failed");
-    s.listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = LoopbackAddress(0);
-    socklen_t length = sizeof address;
-    if (s.listener < 0 || ::bind(s.listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(s.listener, 64) != 0 ||
-        ::getsockname(s.listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    s.listener = ListenOnLoopback(64, s.port);
+    if (s.listener < 0)
         throw std::runtime_error("TlsFront: cannot listen");
-    s.port = ntohs(address.sin_port);
     s.acceptor = std::thread(&State::Accept, &s);
 }
 
