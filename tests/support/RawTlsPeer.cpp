@@ -21,12 +21,7 @@ constexpr int kBoundMs = 10000;
 }
 
 RawTlsPeer::RawTlsPeer(TestCertificates::Kind certificate) {
-    TestCertificates& certificates = TestCertificates::Instance();
-    context_ = SSL_CTX_new(TLS_server_method());
-    if (!context_ ||
-        SSL_CTX_use_certificate_chain_file(context_, certificates.CertFile(certificate).c_str()) != 1 ||
-        SSL_CTX_use_PrivateKey_file(context_, certificates.KeyFile(certificate).c_str(), SSL_FILETYPE_PEM) != 1)
-        throw std::runtime_error("RawTlsPeer: cannot load the certificate");
+    context_ = TestCertificates::Instance().NewServerContext(certificate);
     SSL_CTX_set_num_tickets(context_, 0);
     SSL_CTX_set_session_cache_mode(context_, SSL_SESS_CACHE_OFF);
     listener_ = ListenOnLoopback(8, port_);

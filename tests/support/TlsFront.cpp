@@ -59,13 +59,7 @@ TlsFront::TlsFront(int backendPort, Options options) : state_(std::make_unique<S
     State& s = *state_;
     s.options = options;
     s.backendPort = backendPort;
-    TestCertificates& certificates = TestCertificates::Instance();
-    s.context = SSL_CTX_new(TLS_server_method());
-    if (!s.context ||
-        SSL_CTX_use_certificate_chain_file(s.context, certificates.CertFile(options.certificate).c_str()) != 1 ||
-        SSL_CTX_use_PrivateKey_file(s.context, certificates.KeyFile(options.certificate).c_str(), SSL_FILETYPE_PEM) !=
-            1)
-        throw std::runtime_error("TlsFront: cannot load the certificate: " + LastReason());
+    s.context = TestCertificates::Instance().NewServerContext(options.certificate);
     SSL_CTX_set_mode(s.context, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     if (options.maxVersion) {
         // Old versions only speak at the lowest security level.
