@@ -114,7 +114,7 @@ void TIdCookieManager::Store(std::unique_ptr<TIdNetscapeCookie> cookie, const st
     std::unique_lock guard(lock_);
     const std::string domainKey = UpperCase(cookie->Domain);
     const std::string nameKey = UpperCase(cookie->Name);
-    const auto known = domainIndex_.find(domainKey);
+    auto known = domainIndex_.find(domainKey);
     if (known != domainIndex_.end()) {
         TIdCookieDomain& domain = domains_[known->second];
         const auto existing = domain.Index.find(nameKey);
@@ -132,10 +132,10 @@ void TIdCookieManager::Store(std::unique_ptr<TIdNetscapeCookie> cookie, const st
     if (known == domainIndex_.end()) {
         if (maxPerDomain_ == 0)
             return;
-        domainIndex_.emplace(domainKey, domains_.size());
+        known = domainIndex_.emplace(domainKey, domains_.size()).first;
         domains_.push_back(TIdCookieDomain{cookie->Domain, {}, {}});
     }
-    TIdCookieDomain& domain = domains_[domainIndex_.at(domainKey)];
+    TIdCookieDomain& domain = domains_[known->second];
     if (domain.Cookies.size() >= maxPerDomain_)
         return;
     domain.Index.emplace(nameKey, domain.Cookies.size());

@@ -105,11 +105,6 @@ std::vector<std::string> TIdHTTPResponse::Headers(const std::string& name) const
     return values;
 }
 
-void TIdHTTPResponse::ReadHead(TIdTCPConnection& connection) {
-    THeadUse used;
-    ReadHead(connection, used);
-}
-
 void TIdHTTPResponse::ReadHead(TIdTCPConnection& connection, THeadUse& used) {
     auto take = [&](std::size_t bytes, std::size_t lines) {
         used.Bytes += bytes;

@@ -66,7 +66,6 @@ public:
     // closes the connection and fails with EIdResponseHeadTooLarge as soon
     // as the line that passes them is read; the record keeps nothing of it.
     void ReadHead(TIdTCPConnection& connection, THeadUse& used);
-    void ReadHead(TIdTCPConnection& connection);
     // Reads the body into sink: by Content-Length when above 0, else chunked
     // when Transfer-Encoding says "chunked", else until the peer closes when
     // no valid Content-Length came, else (Content-Length 0) nothing. A body

@@ -98,17 +98,25 @@ int TIdIOHandlerSocket::WaitWritable(int ms) const {
 }
 
 ssize_t TIdIOHandlerSocket::Recv(void* buffer, std::size_t count) {
+    return RecvOn(handle_, buffer, count);
+}
+
+ssize_t TIdIOHandlerSocket::Send(const void* buffer, std::size_t count) {
+    return SendOn(handle_, buffer, count);
+}
+
+ssize_t TIdIOHandlerSocket::RecvOn(int handle, void* buffer, std::size_t count) {
     for (;;) {
-        ssize_t n = ::recv(handle_, buffer, count, 0);
+        ssize_t n = ::recv(handle, buffer, count, 0);
         if (n < 0 && errno == EINTR)
             continue;
         return n;
     }
 }
 
-ssize_t TIdIOHandlerSocket::Send(const void* buffer, std::size_t count) {
+ssize_t TIdIOHandlerSocket::SendOn(int handle, const void* buffer, std::size_t count) {
     for (;;) {
-        ssize_t n = ::send(handle_, buffer, count, MSG_NOSIGNAL);
+        ssize_t n = ::send(handle, buffer, count, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
         return n;

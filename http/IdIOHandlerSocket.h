@@ -59,6 +59,9 @@ public:
     // of -1 with errno EAGAIN means nothing could pass yet: wait and retry.
     virtual ssize_t Recv(void* buffer, std::size_t count);
     virtual ssize_t Send(const void* buffer, std::size_t count);
+    // The same calls on a socket handle, for a secure handler's own I/O.
+    static ssize_t RecvOn(int handle, void* buffer, std::size_t count);
+    static ssize_t SendOn(int handle, const void* buffer, std::size_t count);
 
 private:
     int handle_ = -1;

@@ -19,8 +19,11 @@ void TIdTCPClient::Connect(int timeout) {
         throw EIdAlreadyConnected();
     ResetForConnect();
     const auto started = std::chrono::steady_clock::now();
-    // A handshake after the connect shares its time-out.
-    int limit = -1;
+    // The connect's time-out (-1: a blocking connect, without one), which a
+    // handshake after it shares.
+    const int limit = timeout != 0 && timeout != -1 ? timeout
+                      : TIdAntiFreeze::ShouldUse()  ? kPumpedConnectTimeout
+                                                    : -1;
     struct Connecting {
         TIdTCPClient& client;
         explicit Connecting(TIdTCPClient& c) : client(c) {
@@ -35,12 +38,8 @@ void TIdTCPClient::Connect(int timeout) {
         address.sin_family = AF_INET;
         address.sin_port = htons(std::uint16_t(port_));
         address.sin_addr = TIdStack::ResolveHost(host_);
-        if (timeout != 0 && timeout != -1) {
-            limit = timeout;
-            ConnectTimeoutWait(address, timeout);
-        } else if (TIdAntiFreeze::ShouldUse()) {
-            limit = kPumpedConnectTimeout;
-            ConnectTimeoutWait(address, kPumpedConnectTimeout);
+        if (limit != -1) {
+            ConnectTimeoutWait(address, limit);
         } else {
             int err = TIdIOHandlerSocket::ConnectSocket(endpoint_->Handle(), address, -1);
             if (err != 0)

@@ -27,22 +27,29 @@ bool TIdTCPConnection::Connected() {
     return endpoint_->IsOpen();
 }
 
-void TIdTCPConnection::ReceiveAvailable() {
+ssize_t TIdTCPConnection::ReceiveOnce() {
     const std::size_t size = std::size_t(RecvBufferSize());
+    const ssize_t n = endpoint_->Recv(receiveBuffer_.Prepare(size), size);
+    if (n > 0) {
+        receiveBuffer_.Commit(std::size_t(n));
+    } else if (n == 0) {
+        closedGracefully_ = true;
+        endpoint_->Close();
+    }
+    return n;
+}
+
+void TIdTCPConnection::ReceiveAvailable() {
     ssize_t n;
     try {
-        n = endpoint_->Recv(receiveBuffer_.Prepare(size), size);
+        n = ReceiveOnce();
     } catch (const EIdException&) {
         n = -1;  // a broken secure session: the handler has closed it
     }
-    if (n > 0) {
-        receiveBuffer_.Commit(std::size_t(n));
+    // Bytes, the peer's close, or nothing whole yet (part of a TLS record).
+    if (n >= 0 || ((errno == EAGAIN || errno == EWOULDBLOCK) && endpoint_->IsOpen()))
         return;
-    }
-    // Nothing whole has arrived yet (part of a TLS record).
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && endpoint_->IsOpen())
-        return;
-    // A close or a failure: either way the socket is finished.
+    // A failure: the socket is finished as after a close.
     closedGracefully_ = true;
     endpoint_->Close();
 }
@@ -112,19 +119,12 @@ int TIdTCPConnection::ReadFromStack(bool raiseIfDisconnected, int timeout, bool 
                 throw EIdReadTimeout();
             return -1;
         }
-        const std::size_t size = std::size_t(RecvBufferSize());
-        ssize_t n = endpoint_->Recv(receiveBuffer_.Prepare(size), size);
-        if (n > 0) {
-            receiveBuffer_.Commit(std::size_t(n));
+        const ssize_t n = ReceiveOnce();
+        if (n > 0)
             return int(n);
-        }
-        if (n == 0) {
-            closedGracefully_ = true;
-            endpoint_->Close();
-            continue;
-        }
-        // Part of a TLS record, or one without data: wait for more.
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
+        // The peer's close is dealt with at the top; part of a TLS record,
+        // or one without data, means waiting for more.
+        if (n == 0 || errno == EAGAIN || errno == EWOULDBLOCK)
             continue;
         const int number = TIdStack::WSErrorFromErrno(errno);
         if (number == kShutdown || number == kAborted) {

@@ -133,6 +133,10 @@ protected:
     bool connectAborted_ = false;
 
 private:
+    // One receive into the receive buffer: the bytes taken, 0 at the peer's
+    // close (which closes the socket), -1 with errno on failure or when
+    // nothing whole has arrived yet (EAGAIN).
+    ssize_t ReceiveOnce();
     // One receive without waiting; never fails (a failure closes the socket).
     void ReceiveAvailable();
     void SendAll(const char* bytes, std::size_t count);

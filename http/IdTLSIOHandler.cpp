@@ -28,34 +28,23 @@ int HandleOf(BIO* bio) {
 }
 
 // The socket BIO of OpenSSL writes with write(), and a write to a peer that
-// has gone would end the program with SIGPIPE; this one sends with
-// MSG_NOSIGNAL and reports EAGAIN of the non-blocking socket as a retry.
+// has gone would end the program with SIGPIPE; this one sends as the plain
+// handler does, without SIGPIPE, and reports EAGAIN of the non-blocking
+// socket as a retry.
 int SocketWrite(BIO* bio, const char* data, int length) {
     BIO_clear_retry_flags(bio);
-    for (;;) {
-        ssize_t n = ::send(HandleOf(bio), data, std::size_t(length), MSG_NOSIGNAL);
-        if (n >= 0)
-            return int(n);
-        if (errno == EINTR)
-            continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
-            BIO_set_retry_write(bio);
-        return -1;
-    }
+    const ssize_t n = TIdIOHandlerSocket::SendOn(HandleOf(bio), data, std::size_t(length));
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        BIO_set_retry_write(bio);
+    return int(n);
 }
 
 int SocketRead(BIO* bio, char* data, int length) {
     BIO_clear_retry_flags(bio);
-    for (;;) {
-        ssize_t n = ::recv(HandleOf(bio), data, std::size_t(length), 0);
-        if (n >= 0)
-            return int(n);
-        if (errno == EINTR)
-            continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
-            BIO_set_retry_read(bio);
-        return -1;
-    }
+    const ssize_t n = TIdIOHandlerSocket::RecvOn(HandleOf(bio), data, std::size_t(length));
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        BIO_set_retry_read(bio);
+    return int(n);
 }
 
 long SocketCtrl(BIO* bio, int command, long, void*) {

@@ -13,10 +13,6 @@ extern char** environ;
 
 namespace curl_peer {
 
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 void Check(bool ok, const char* what) {
     if (!ok) {
         std::fprintf(stderr, "%s\n", what);

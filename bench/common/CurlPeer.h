@@ -4,6 +4,7 @@
 // both sides post, and the rounds that alternate between the two sides so
 // that a burst of load from elsewhere on the machine hits both alike.
 
+#include "bench/common/BenchSupport.h"
 #include "http/IdHTTP.h"
 #include "http/IdMultiPartFormDataStream.h"
 
@@ -17,7 +18,6 @@ namespace curl_peer {
 
 using Clock = std::chrono::steady_clock;
 
-double SecondsSince(Clock::time_point start);
 // Ends the program with what when ok is false.
 void Check(bool ok, const char* what);
 // Runs curl with the arguments; returns its wall time in seconds.

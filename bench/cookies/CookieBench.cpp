@@ -21,34 +21,22 @@
 //
 //   bench_cookies [rounds]
 
+#include "bench/common/CurlPeer.h"
 #include "http/IdCookieManager.h"
 #include "http/IdHTTP.h"
 #include "tests/support/ScriptedServer.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+using curl_peer::Check;
+using curl_peer::Clock;
+using curl_peer::Median;
+
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void Check(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "%s\n", what);
-        std::exit(1);
-    }
-}
 
 std::string Line(std::size_t i, const char* value) {
     return "Set-Cookie: session" + std::to_string(i) + "=" + value + "; path=/\r\n";

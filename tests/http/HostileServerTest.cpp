@@ -9,8 +9,7 @@
 #include "http/IdException.h"
 #include "http/IdFileStream.h"
 #include "http/IdHTTP.h"
-#include "http/IdMemoryStream.h"
-#include "http/IdMultiPartFormDataStream.h"
+#include "tests/http/HttpRequests.h"
 #include "tests/http/TransportTestUtil.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
@@ -21,20 +20,17 @@
 #include <string>
 
 using namespace transport_test;
+using namespace http_requests;
 using Exchange = ScriptedServer::Exchange;
 using Expect = ScriptedServer::Expect;
 using Then = ScriptedServer::Then;
 
 namespace {
 
-constexpr int kSafetyTimeout = 10000;
 // The most a child may take in all, test program included.
 constexpr long kPeakKbBound = 100 * 1024;
 // Sends until the client goes away.
 constexpr std::uint64_t kEndless = std::uint64_t(1) << 40;
-
-const std::string kGetX = "GET /x HTTP/1.1\r\nContent-Type: text/html\r\nHost: {HOST}\r\n"
-                          "Accept: text/html, */*\r\nUser-Agent: Mozilla/4.5 [ja] (WinNT; I)\r\n\r\n";
 
 std::string Lines(std::size_t count, const std::string& line) {
     std::string out;
@@ -96,7 +92,7 @@ struct EndlessHead {
 class EndlessHeads : public ::testing::TestWithParam<EndlessHead> {};
 
 TEST_P(EndlessHeads, FailWithinTheBoundsInLittleMemory) {
-    ScriptedServer server({Endless(Expect::Exact(kGetX), GetParam().response, GetParam().repeated)});
+    ScriptedServer server({Endless(Expect::Exact(Get("/x")), GetParam().response, GetParam().repeated)});
     const ChildRun run =
         InChild(TIdHTTP::kDefaultMaxBodySize, [&](TIdHTTP& http) { return http.GetText(server.Url("/x")); });
     ASSERT_TRUE(run.ended);
@@ -139,7 +135,7 @@ std::string HeadOfBytes(std::size_t total) {
 class HeadBounds : public ::testing::TestWithParam<HeadSize> {};
 
 TEST_P(HeadBounds, TakeUpToAMegabyteAndAThousandLines) {
-    ScriptedServer server({{Expect::Exact(kGetX), GetParam().response}});
+    ScriptedServer server({{Expect::Exact(Get("/x")), GetParam().response}});
     TIdHTTP http;
     http.SetReadTimeout(kSafetyTimeout);
     EXPECT_EQ(Outcome([&] { return http.GetText(server.Url("/x")); }, http),
@@ -163,8 +159,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HeadBounds, OversizedHeadLeavesNothingOfItBehind) {
-    ScriptedServer server({{Expect::Exact(kGetX), "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK"},
-                           {Expect::Exact(kGetX), "HTTP/1.1 203 Big\r\nSet-Cookie: big=1; path=/\r\n" +
+    ScriptedServer server({{Expect::Exact(Get("/x")), "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK"},
+                           {Expect::Exact(Get("/x")), "HTTP/1.1 203 Big\r\nSet-Cookie: big=1; path=/\r\n" +
                                                       Lines(1000, "X: 1\r\n") + "\r\nOK"}});
     TIdHTTP http;
     http.SetReadTimeout(kSafetyTimeout);
@@ -181,17 +177,8 @@ TEST(HeadBounds, OversizedHeadLeavesNothingOfItBehind) {
 // ---------------------------------------------------------------------------
 // Response bodies
 
-std::unique_ptr<TIdMultiPartFormDataStream> ActionBody() {
-    auto body = std::make_unique<TIdMultiPartFormDataStream>([] { return TIdDateTime{2008, 5, 18, 14, 30, 5, 123}; });
-    body->AddField("action", "5");
-    body->AddField("end", "");
-    return body;
-}
-
-const Operation kPostForm{"PostForm", [](TIdHTTP& http, const std::string& url) {
-                              auto body = ActionBody();
-                              return http.PostForm(url, *body);
-                          }};
+const Operation kPostForm{"PostForm",
+                          [](TIdHTTP& http, const std::string& url) { return PostForm(http, url, "5"); }};
 
 // The sink of a download: a file whose size after the operation is reported.
 struct Download {
@@ -284,9 +271,9 @@ TEST(BodyBounds, DownloadNeverGrowsPastTheMaximum) {
 // sink's first byte; a redirect's longer body is dropped on the way.
 TEST(BodyBounds, DownloadFromTheSinksPositionTakesTheMaximumWhole) {
     ScriptedServer server(
-        {{Expect::Exact(kGetX), "HTTP/1.1 302 Found\r\nLocation: /x\r\nContent-Length: 11\r\n\r\n0123456789a"},
-         {Expect::Exact(kGetX), "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n0123456789"},
-         {Expect::Exact(kGetX), "HTTP/1.1 200 OK\r\nContent-Length: 11\r\n\r\n0123456789a"}});
+        {{Expect::Exact(Get("/x")), "HTTP/1.1 302 Found\r\nLocation: /x\r\nContent-Length: 11\r\n\r\n0123456789a"},
+         {Expect::Exact(Get("/x")), "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n0123456789"},
+         {Expect::Exact(Get("/x")), "HTTP/1.1 200 OK\r\nContent-Length: 11\r\n\r\n0123456789a"}});
     Download file;
     TIdFileStream sink(file.path, TIdFileMode::fmCreate);
     sink.Write("pre", 3);
@@ -315,7 +302,7 @@ class BodyBounds : public ::testing::TestWithParam<BodySize> {};
 
 // With a maximum of 10 bytes.
 TEST_P(BodyBounds, TakeUpToTheMaximum) {
-    ScriptedServer server({{Expect::Exact(kGetX), GetParam().response, GetParam().then}});
+    ScriptedServer server({{Expect::Exact(Get("/x")), GetParam().response, GetParam().then}});
     TIdHTTP http;
     http.SetReadTimeout(kSafetyTimeout);
     http.SetMaxBodySize(10);
@@ -345,8 +332,8 @@ INSTANTIATE_TEST_SUITE_P(
 // on that connection and the redirect is followed on a new one.
 TEST(BodyBounds, OversizedRedirectBodyIsDroppedWithItsConnection) {
     ScriptedServer server(
-        {Endless(Expect::Exact(kGetX), "HTTP/1.0 302 Found\r\nConnection: keep-alive\r\nLocation: /x\r\n\r\n"),
-         {Expect::Exact(kGetX), "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK"}});
+        {Endless(Expect::Exact(Get("/x")), "HTTP/1.0 302 Found\r\nConnection: keep-alive\r\nLocation: /x\r\n\r\n"),
+         {Expect::Exact(Get("/x")), "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nOK"}});
     TIdHTTP http;
     http.SetReadTimeout(kSafetyTimeout);
     http.SetMaxBodySize(1 << 20);

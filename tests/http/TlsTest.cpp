@@ -32,12 +32,8 @@ using Kind = TestCertificates::Kind;
 namespace {
 
 // A client whose owner allows https.
-struct SecureClient {
-    TIdHTTP http;
-    SecureClient() {
-        http.SetReadTimeout(kSafetyTimeout);
-        http.SetAllowHttps(true);
-    }
+struct SecureClient : Client {
+    SecureClient() { http.SetAllowHttps(true); }
 };
 
 // An exchange as the client sends it through the front: {HOST} is the
@@ -349,15 +345,6 @@ TEST(HttpsVerification, AServerThatSpeaksNoTlsIsAFailedHandshake) {
 
 // ---------------------------------------------------------------------------
 // Waiting
-
-void ExpectSlices(const RecordingPump& pump, const std::vector<long>& slices) {
-    const std::vector<long> gaps = pump.Gaps();
-    ASSERT_EQ(gaps.size(), slices.size());
-    for (std::size_t i = 0; i < gaps.size(); ++i) {
-        EXPECT_GE(gaps[i], slices[i] - 5) << "slice " << i;
-        EXPECT_LT(gaps[i], slices[i] + 200) << "slice " << i;
-    }
-}
 
 TEST(HttpsWaiting, StalledHandshakeEndsAtTheConnectTimeOutPumpingEverySlice) {
     TlsFront::Options options;

@@ -3,6 +3,8 @@
 
 #include "tests/support/Loopback.h"
 
+#include <gtest/gtest.h>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -42,16 +44,20 @@ std::vector<long> RecordingPump::Gaps() const {
     return gaps;
 }
 
+void ExpectSlices(const RecordingPump& pump, const std::vector<long>& slices) {
+    const std::vector<long> gaps = pump.Gaps();
+    ASSERT_EQ(gaps.size(), slices.size());
+    for (std::size_t i = 0; i < gaps.size(); ++i) {
+        EXPECT_GE(gaps[i], slices[i] - 5) << "slice " << i;
+        EXPECT_LT(gaps[i], slices[i] + 200) << "slice " << i;
+    }
+}
+
 FullBacklogListener::FullBacklogListener() {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = LoopbackAddress(0);
-    socklen_t length = sizeof address;
     // A backlog of 0 queues one connection; nothing is ever accepted.
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, 0) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    listener_ = ListenOnLoopback(0, port_);
+    if (listener_ < 0)
         throw std::runtime_error("FullBacklogListener: cannot listen");
-    port_ = ntohs(address.sin_port);
     for (int i = 0; i < 3; ++i) {
         int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         sockaddr_in target = LoopbackAddress(port_);

@@ -37,6 +37,10 @@ private:
     std::vector<long> calls_;
 };
 
+// Expects the pump's gaps to be the given slices, each waited whole (5 ms
+// early at most) and not much longer.
+void ExpectSlices(const RecordingPump& pump, const std::vector<long>& slices);
+
 // A loopback listener whose accept queue is full, so that a further connect
 // is never answered and stays pending until abandoned.
 class FullBacklogListener {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/LoopbackExchange.h"
 
+#include "tests/support/Loopback.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <stdexcept>
@@ -25,11 +27,8 @@ std::string LoopbackExchange(int port, const std::string& request, const Loopbac
             throw std::runtime_error("cannot send from " + options.fromAddress);
         }
     }
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    const sockaddr_in addr = LoopbackAddress(port);
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
         close(fd);
         throw std::runtime_error("cannot connect to 127.0.0.1:" + std::to_string(port));
     }

@@ -21,21 +21,12 @@ constexpr int kBoundMs = 10000;
 }
 
 RawTlsPeer::RawTlsPeer(TestCertificates::Kind certificate) {
-    TestCertificates& certificates = TestCertificates::Instance();
-    context_ = SSL_CTX_new(TLS_server_method());
-    if (!context_ ||
-        SSL_CTX_use_certificate_chain_file(context_, certificates.CertFile(certificate).c_str()) != 1 ||
-        SSL_CTX_use_PrivateKey_file(context_, certificates.KeyFile(certificate).c_str(), SSL_FILETYPE_PEM) != 1)
-        throw std::runtime_error("RawTlsPeer: cannot load the certificate");
+    context_ = TestCertificates::Instance().NewServerContext(certificate);
     SSL_CTX_set_num_tickets(context_, 0);
     SSL_CTX_set_session_cache_mode(context_, SSL_SESS_CACHE_OFF);
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = LoopbackAddress(0);
-    socklen_t length = sizeof address;
-    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener_, 8) != 0 || ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    listener_ = ListenOnLoopback(8, port_);
+    if (listener_ < 0)
         throw std::runtime_error("RawTlsPeer: cannot listen");
-    port_ = ntohs(address.sin_port);
 }
 
 RawTlsPeer::~RawTlsPeer() {

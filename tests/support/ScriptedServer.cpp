@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/ScriptedServer.h"
 
+#include "tests/support/Loopback.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -215,18 +217,9 @@ ScriptedServer::ScriptedServer(std::vector<Exchange> script) : state_(std::make_
     State& s = *state_;
     if (::pipe2(s.wake, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::runtime_error("ScriptedServer: pipe failed");
-    s.listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    ::setsockopt(s.listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (s.listener < 0 || ::bind(s.listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(s.listener, 64) != 0 ||
-        ::getsockname(s.listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    s.listener = ListenOnLoopback(64, port_);
+    if (s.listener < 0)
         throw std::runtime_error(std::string("ScriptedServer: cannot listen: ") + std::strerror(errno));
-    port_ = ntohs(address.sin_port);
     for (auto& e : script)
         Add(std::move(e));
     thread_ = std::thread(&ScriptedServer::Run, this);

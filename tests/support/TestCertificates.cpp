@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/TestCertificates.h"
 
+#include <openssl/err.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
+#include <openssl/ssl.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
@@ -149,4 +151,18 @@ std::string TestCertificates::CertFile(Kind kind) const {
 
 std::string TestCertificates::KeyFile(Kind kind) const {
     return dir_.File(std::string(Name(kind)) + "-key.pem");
+}
+
+SSL_CTX* TestCertificates::NewServerContext(Kind kind) const {
+    SSL_CTX* context = SSL_CTX_new(TLS_server_method());
+    if (!context || SSL_CTX_use_certificate_chain_file(context, CertFile(kind).c_str()) != 1 ||
+        SSL_CTX_use_PrivateKey_file(context, KeyFile(kind).c_str(), SSL_FILETYPE_PEM) != 1) {
+        const unsigned long code = ERR_peek_last_error();
+        ERR_clear_error();
+        SSL_CTX_free(context);
+        const char* reason = code ? ERR_reason_error_string(code) : nullptr;
+        throw std::runtime_error(std::string("TestCertificates: cannot load the certificate: ") +
+                                 (reason ? reason : "unknown error"));
+    }
+    return context;
 }

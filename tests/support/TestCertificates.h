@@ -11,6 +11,8 @@
 
 #include <string>
 
+typedef struct ssl_ctx_st SSL_CTX;
+
 class TestCertificates {
 public:
     enum class Kind {
@@ -26,6 +28,9 @@ public:
     // PEM files of a server certificate and of its private key.
     std::string CertFile(Kind kind) const;
     std::string KeyFile(Kind kind) const;
+    // A new TLS server context serving that certificate with its key; the
+    // caller frees it (SSL_CTX_free).
+    SSL_CTX* NewServerContext(Kind kind) const;
     // The test CA's certificate, the client's whole trust store.
     std::string CAFile() const { return dir_.File("ca.pem"); }
 

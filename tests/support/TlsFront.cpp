@@ -59,13 +59,7 @@ TlsFront::TlsFront(int backendPort, Options options) : state_(std::make_unique<S
     State& s = *state_;
     s.options = options;
     s.backendPort = backendPort;
-    TestCertificates& certificates = TestCertificates::Instance();
-    s.context = SSL_CTX_new(TLS_server_method());
-    if (!s.context ||
-        SSL_CTX_use_certificate_chain_file(s.context, certificates.CertFile(options.certificate).c_str()) != 1 ||
-        SSL_CTX_use_PrivateKey_file(s.context, certificates.KeyFile(options.certificate).c_str(), SSL_FILETYPE_PEM) !=
-            1)
-        throw std::runtime_error("TlsFront: cannot load the certificate: " + LastReason());
+    s.context = TestCertificates::Instance().NewServerContext(options.certificate);
     SSL_CTX_set_mode(s.context, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     if (options.maxVersion) {
         // Old versions only speak at the lowest security level.
@@ -76,14 +70,9 @@ TlsFront::TlsFront(int backendPort, Options options) : state_(std::make_unique<S
     }
     if (::pipe2(s.stop, O_CLOEXEC | O_NONBLOCK) != 0)
         throw std::runtime_error("TlsFront: pipe failed");
-    s.listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address = LoopbackAddress(0);
-    socklen_t length = sizeof address;
-    if (s.listener < 0 || ::bind(s.listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(s.listener, 64) != 0 ||
-        ::getsockname(s.listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    s.listener = ListenOnLoopback(64, s.port);
+    if (s.listener < 0)
         throw std::runtime_error("TlsFront: cannot listen");
-    s.port = ntohs(address.sin_port);
     s.acceptor = std::thread(&State::Accept, &s);
 }
 
