@@ -1,12 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/support/StunnelFront.h"
 
-#include <stdexcept>
-
-std::string StunnelFront::Program() {
-    std::string path = FindProgram("stunnel4", {"/usr/bin", "/usr/sbin"});
-    return path.empty() ? FindProgram("stunnel", {"/usr/bin", "/usr/sbin"}) : path;
-}
+std::string StunnelFront::Program() { return FindServerProgram("stunnel4", "stunnel"); }
 
 StunnelFront::StunnelFront(int backendPort, TestCertificates::Kind certificate) {
     const TestCertificates& certificates = TestCertificates::Instance();
@@ -25,8 +20,7 @@ StunnelFront::StunnelFront(int backendPort, TestCertificates::Kind certificate) 
                                "key = " + certificates.KeyFile(certificate) + "\n");
     const std::string log = dir_.File("stunnel.log");
     stunnel_.Start({Program(), dir_.File("stunnel.conf")}, {log, {}, {}});
-    if (!WaitForPort(port_, stunnel_, 30000))
-        throw std::runtime_error("stunnel did not start:\n" + FileTail(log));
+    AwaitListening(stunnel_, port_, 30000, "stunnel", {log});
 }
 
 StunnelFront::~StunnelFront() {
