@@ -32,13 +32,6 @@ namespace {
 
 std::string Local(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
-QLabel* BuddyLabel(const char* caption, QWidget* control, QWidget* parent) {
-    auto* label = new QLabel(QString::fromLatin1(caption), parent);
-    label->setBuddy(control);
-    control->setAccessibleName(label->text());
-    return label;
-}
-
 } // namespace
 
 std::string RandomLetters(int count) {
@@ -69,8 +62,8 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     edtCouponCode->setMaxLength(std::numeric_limits<int>::max());
     btnGenCode = new TbsSkinButton(QStringLiteral("Generate"), general);
     btnGenCode->setObjectName(QStringLiteral("btnGenCode"));
-    QLabel* nameLabel = BuddyLabel("Coupon Name:", edtCouponName, general);
-    QLabel* codeLabel = BuddyLabel("Coupon Code:", edtCouponCode, general);
+    QLabel* nameLabel = LabelFor("Coupon Name:", edtCouponName, general);
+    QLabel* codeLabel = LabelFor("Coupon Code:", edtCouponCode, general);
     auto* g = new QGridLayout(general);
     g->addWidget(nameLabel, 0, 0);
     g->addWidget(edtCouponName, 0, 1, 1, 2);
@@ -131,8 +124,8 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     memComments->setObjectName(QStringLiteral("memComments"));
     memComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memComments->setTabChangesFocus(true);
-    QLabel* urlLabel = BuddyLabel("Discounted Order Page:", edtURL, redirect);
-    QLabel* commentsLabel = BuddyLabel("Comments:", memComments, redirect);
+    QLabel* urlLabel = LabelFor("Discounted Order Page:", edtURL, redirect);
+    QLabel* commentsLabel = LabelFor("Comments:", memComments, redirect);
     auto* r = new QGridLayout(redirect);
     r->addWidget(urlLabel, 0, 0);
     r->addWidget(edtURL, 0, 1);
@@ -146,10 +139,6 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     btnCancel = new TbsSkinButton(QStringLiteral("Cancel"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->ModalResult = mrCancel;
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
 
     // Tight margins, so every control gets its full height in the fixed
     // client area; the comments take what is left.
@@ -159,7 +148,7 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     layout->addWidget(general);
     layout->addWidget(expiry);
     layout->addWidget(redirect, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(RightButtonRow({btnOk, btnCancel}));
     for (QGridLayout* grid : {g, e, r}) {
         grid->setContentsMargins(9, 4, 9, 6);
         grid->setHorizontalSpacing(6);
@@ -213,7 +202,7 @@ void TfrmCoupon::Fill(const TFetchedCoupon& c) {
     edtURL->setText(fetchedURL_.shown);
     memComments->setPlainText(ShownText(c.Comments));
     // As the memo gives its text back, line ends and all.
-    fetchedComments_ = {c.Comments, CommentsText()};
+    fetchedComments_ = {c.Comments, MemoText(memComments)};
 }
 
 std::string TfrmCoupon::WireText(const QString& now, const TFetchedText& fetched) {
@@ -226,7 +215,7 @@ TCouponRecord TfrmCoupon::WireValues() const {
     r.coupname = WireText(edtCouponName->text(), fetchedName_);
     TExpiryControls{chkEpired, rbtOneUse, rbtByDays, rbtByDate, edtDays, edtDate}.PutInto(r);
     r.couponorderurl = WireText(edtURL->text(), fetchedURL_);
-    const QString comments = CommentsText();
+    const QString comments = MemoText(memComments);
     // Edited, the memo's lines travel separated by CR LF.
     r.couponcomments = comments == fetchedComments_.shown ? fetchedComments_.bytes : CrLfLines(Local(comments));
     r.coupcreatedate = WireDateToday();
@@ -242,8 +231,6 @@ std::string TfrmCoupon::UntransportableValue() const {
         {"Comments", wire.couponcomments, true},
     });
 }
-
-QString TfrmCoupon::CommentsText() const { return MemoText(memComments); }
 
 void TfrmCoupon::Warn(const std::string& text) { msg_.MessageDlg(text, mtWarning, {mbOK}, 0); }
 
