@@ -71,40 +71,22 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     g->addWidget(edtCouponCode, 1, 1);
     g->addWidget(btnGenCode, 1, 2);
 
-    // Expiration Settings: the three kinds exclude each other in their group.
+    // Expiration Settings
     auto* expiry = new QGroupBox(QStringLiteral("Expiration Settings"), this);
-    chkEpired = new QCheckBox(QStringLiteral("Expired"), expiry);
-    chkEpired->setObjectName(QStringLiteral("chkEpired"));
-    rbtOneUse = new QRadioButton(QStringLiteral("One Time Use"), expiry);
-    rbtOneUse->setObjectName(QStringLiteral("rbtOneUse"));
-    rbtByDays = new QRadioButton(QStringLiteral("By "), expiry);
-    rbtByDays->setObjectName(QStringLiteral("rbtByDays"));
-    edtDays = new QSpinBox(expiry);
-    edtDays->setObjectName(QStringLiteral("edtDays"));
-    // Any whole number: a fetched count is shown and sent back as it is.
-    edtDays->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-    edtDays->setSingleStep(1);
-    edtDays->setValue(1);
-    edtDays->setAccessibleName(QStringLiteral("day(s)"));
-    rbtByDate = new QRadioButton(QStringLiteral("By this date"), expiry);
-    rbtByDate->setObjectName(QStringLiteral("rbtByDate"));
-    edtDate = new TbsSkinDateEdit(expiry);
-    edtDate->setObjectName(QStringLiteral("edtDate"));
-    edtDate->SetAccessibleName(QStringLiteral("By this date"));
-    // An exclusive group keeps at most one kind chosen; it is made
-    // non-exclusive only for a moment when a fetched kind clears all three.
-    auto* kinds = new QButtonGroup(this);
-    kinds->addButton(rbtOneUse);
-    kinds->addButton(rbtByDays);
-    kinds->addButton(rbtByDate);
-    rbtOneUse->setChecked(true);
+    const TExpiryControls controls = TExpiryControls::Create(expiry);
+    chkEpired = controls.Expired;
+    rbtOneUse = controls.OneUse;
+    rbtByDays = controls.ByDays;
+    edtDays = controls.Days;
+    rbtByDate = controls.ByDate;
+    edtDate = controls.Date;
     auto* e = new QGridLayout(expiry);
     e->addWidget(chkEpired, 0, 0, 1, 3, Qt::AlignLeft);
     e->addWidget(rbtOneUse, 1, 0, 1, 3, Qt::AlignLeft);
     e->addWidget(rbtByDays, 2, 0, Qt::AlignLeft);
     auto* days = new QHBoxLayout;
     days->addWidget(edtDays);
-    days->addWidget(new QLabel(QStringLiteral("day(s)"), expiry));
+    days->addWidget(controls.DaysLabel);
     days->addStretch(1);
     e->addLayout(days, 2, 1, 1, 2);
     e->addWidget(rbtByDate, 3, 0, Qt::AlignLeft);
@@ -222,34 +204,17 @@ TCouponRecord TfrmCoupon::WireValues() const {
     return r;
 }
 
-std::string TfrmCoupon::UntransportableValue() const {
-    const TCouponRecord wire = WireValues();
-    return UntransportableText({
-        {"Coupon Name", wire.coupname, false},
-        {"Coupon Code", wire.coupcode, false},
-        {"Discounted Order Page", wire.couponorderurl, false},
-        {"Comments", wire.couponcomments, true},
-    });
-}
-
 void TfrmCoupon::Warn(const std::string& text) { msg_.MessageDlg(text, mtWarning, {mbOK}, 0); }
 
 void TfrmCoupon::btnOkClick() {
     if (service_.Busy())
         return;
-    if (edtCouponName->text().isEmpty()) {
-        Warn("Please provide a Coupon Name.");
-        return;
-    }
-    if (edtCouponCode->text().isEmpty()) {
-        Warn("Please provide a Coupon Code.");
-        return;
-    }
-    if (std::string why = UntransportableValue(); !why.empty()) {
+    TCouponRecord record = WireValues();
+    if (std::string why = CouponRefusal(record, record.coupcode.empty() ? "Please provide a Coupon Code." : "");
+        !why.empty()) {
         Warn(why);
         return;
     }
-    TCouponRecord record = WireValues();
     bool editing = windowTitle() == QLatin1String("Edit Coupon");
     SaveOutcome outcome;
     if (editing) {
