@@ -22,28 +22,29 @@ QString& LastFolder() {
     return folder;
 }
 
-} // namespace
-
+// Wire text in UTF-8 as the lists show it: a byte that is no UTF-8 (Latin-1
+// from an older database) is the letter it stands for there, not a
+// replacement mark that would make two codes one.
 std::string Utf8(const std::string& local) {
-    // As the lists show it: a byte that is no UTF-8 (Latin-1 from an older
-    // database) is the letter it stands for there, not a replacement mark
-    // that would make two codes one.
     return ShownText(local).toUtf8().toStdString();
 }
 
-std::string CouponsCsv(const std::vector<TCouponRow>& rows) {
-    TCsvWriter csv({"Coupon Name", "Code", "Expired", "Id"});
-    for (const TCouponRow& r : rows)
-        csv.AddRow({Utf8(r.Name), Utf8(r.Code), Utf8(r.Expired), Utf8(r.Id)});
-    return csv.Text();
-}
-
+// "yyyy-MM-dd HH:mm:ss".
 std::string CsvDateTime(const TDateTime& when) {
     const QString date = QDate::fromJulianDay(when.Day).toString(QStringLiteral("yyyy-MM-dd"));
     char time[32];
     std::snprintf(time, sizeof time, " %02d:%02d:%02d", when.Seconds / 3600, when.Seconds / 60 % 60,
                   when.Seconds % 60);
     return date.toStdString() + time;
+}
+
+} // namespace
+
+std::string CouponsCsv(const std::vector<TCouponRow>& rows) {
+    TCsvWriter csv({"Coupon Name", "Code", "Expired", "Id"});
+    for (const TCouponRow& r : rows)
+        csv.AddRow({Utf8(r.Name), Utf8(r.Code), Utf8(r.Expired), Utf8(r.Id)});
+    return csv.Text();
 }
 
 std::string UsesCsv(std::size_t count, const std::function<const TTrace&(std::size_t)>& use) {

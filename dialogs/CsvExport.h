@@ -16,16 +16,11 @@
 class QWidget;
 class TbsSkinMessage;
 
-// Wire text in UTF-8, as the widgets show it.
-std::string Utf8(const std::string& local);
-
 // "Coupon Name","Code","Expired","Id", a row per coupon in the given order.
 std::string CouponsCsv(const std::vector<TCouponRow>& rows);
 // "Coupon Code","Date Used","Computer IP", a row per use; the date-time
 // as "yyyy-MM-dd HH:mm:ss" whatever the locale.
 std::string UsesCsv(std::size_t count, const std::function<const TTrace&(std::size_t)>& use);
-// "yyyy-MM-dd HH:mm:ss".
-std::string CsvDateTime(const TDateTime& when);
 
 // "coupons-2026-12-11.csv" for the prefix "coupons" on that day.
 QString DatedFileName(const QString& prefix);

@@ -3,6 +3,7 @@
 // What every dialog of the application shares: a fixed-size window with the
 // system menu, centred on the screen when shown.
 
+#include <QString>
 #include <initializer_list>
 
 class QDialog;
@@ -24,6 +25,13 @@ void SetTabOrder(std::initializer_list<QWidget*> controls);
 QHBoxLayout* CentredButtonRow(std::initializer_list<QWidget*> buttons);
 // A row of buttons side by side at the right.
 QHBoxLayout* RightButtonRow(std::initializer_list<QWidget*> buttons);
+
+// The control, its object name set.
+template <class T>
+T* Named(T* control, const char* name) {
+    control->setObjectName(QString::fromLatin1(name));
+    return control;
+}
 
 class QLabel;
 // A label that names control: its buddy, and the control's accessible name.

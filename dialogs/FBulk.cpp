@@ -12,7 +12,6 @@
 #include "toolkit/SkinDateEdit.h"
 #include "toolkit/SkinMessage.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -29,12 +28,6 @@
 namespace {
 
 std::string Local(const QString& text) { return text.toLocal8Bit().toStdString(); }
-
-template <class T>
-T* Named(T* control, const char* name) {
-    control->setObjectName(QString::fromLatin1(name));
-    return control;
-}
 
 QSpinBox* Count(QWidget* parent, const char* name, int low, int high, int value) {
     auto* spin = Named(new QSpinBox(parent), name);
@@ -70,25 +63,19 @@ TfrmBulk::TfrmBulk(TCouponService& service, TbsSkinMessage& msg, QWidget* parent
 
     // The editor's expiry choices, with its defaults and wire values.
     auto* expiry = new QGroupBox(QStringLiteral("Expiration Settings"), this);
-    chkEpired = Named(new QCheckBox(QStringLiteral("Expired"), expiry), "chkEpired");
-    rbtOneUse = Named(new QRadioButton(QStringLiteral("One Time Use"), expiry), "rbtOneUse");
-    rbtByDays = Named(new QRadioButton(QStringLiteral("By "), expiry), "rbtByDays");
-    edtDays = Count(expiry, "edtDays", std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), 1);
-    auto* daysLabel = new QLabel(QStringLiteral("day(s)"), expiry);
-    edtDays->setAccessibleName(daysLabel->text());
-    rbtByDate = Named(new QRadioButton(QStringLiteral("By this date"), expiry), "rbtByDate");
-    edtDate = Named(new TbsSkinDateEdit(expiry), "edtDate");
-    edtDate->SetAccessibleName(rbtByDate->text());
-    auto* kinds = new QButtonGroup(this);
-    for (QRadioButton* kind : {rbtOneUse, rbtByDays, rbtByDate})
-        kinds->addButton(kind);
-    rbtOneUse->setChecked(true);
+    const TExpiryControls controls = TExpiryControls::Create(expiry);
+    chkEpired = controls.Expired;
+    rbtOneUse = controls.OneUse;
+    rbtByDays = controls.ByDays;
+    edtDays = controls.Days;
+    rbtByDate = controls.ByDate;
+    edtDate = controls.Date;
     auto* e = new QGridLayout(expiry);
     e->addWidget(chkEpired, 0, 0, 1, 4, Qt::AlignLeft);
     e->addWidget(rbtOneUse, 1, 0, 1, 4, Qt::AlignLeft);
     e->addWidget(rbtByDays, 2, 0);
     e->addWidget(edtDays, 2, 1);
-    e->addWidget(daysLabel, 2, 2);
+    e->addWidget(controls.DaysLabel, 2, 2);
     e->addWidget(rbtByDate, 3, 0);
     e->addWidget(edtDate, 3, 1, 1, 2);
     e->setColumnStretch(3, 1);
@@ -121,9 +108,7 @@ TfrmBulk::TfrmBulk(TCouponService& service, TbsSkinMessage& msg, QWidget* parent
     edtCount->setFocus();
 }
 
-std::string TfrmBulk::Refusal() const {
-    if (edtCouponName->text().isEmpty())
-        return "Please provide a Coupon Name.";
+std::string TfrmBulk::PrefixFault() const {
     if (edtPrefix->text().size() > kMaxPrefix)
         return "The Code Prefix can hold at most " + std::to_string(kMaxPrefix) + " characters.";
     // Letters and digits a buyer can type on any keyboard, nothing else.
@@ -134,26 +119,23 @@ std::string TfrmBulk::Refusal() const {
         const std::string what = c == QLatin1Char(' ') ? std::string("a blank") : "\"" + Local(QString(c)) + "\"";
         return "The Code Prefix can hold only the letters A to Z and the digits 0 to 9, not " + what + ".";
     }
-    return UntransportableText({
-        {"Coupon Name", Local(edtCouponName->text()), false},
-        {"Discounted Order Page", Local(edtURL->text()), false},
-        {"Comments", Local(MemoText(memComments)), true},
-    });
+    return {};
 }
 
 void TfrmBulk::btnOkClick() {
     if (running_ || service_.Busy())
         return;
-    if (std::string why = Refusal(); !why.empty()) {
-        msg_.MessageDlg(why, mtWarning, {mbOK}, 0);
-        return;
-    }
-    // The values of every coupon, as the editor sends them.
+    // The values of every coupon, as the editor sends them; each gets its
+    // own code.
     TCouponRecord values;
     values.coupname = Local(edtCouponName->text());
     TExpiryControls{chkEpired, rbtOneUse, rbtByDays, rbtByDate, edtDays, edtDate}.PutInto(values);
     values.couponorderurl = Local(edtURL->text());
     values.couponcomments = CrLfLines(Local(MemoText(memComments)));
+    if (std::string why = CouponRefusal(values, PrefixFault()); !why.empty()) {
+        msg_.MessageDlg(why, mtWarning, {mbOK}, 0);
+        return;
+    }
 
     const std::string prefix = Local(edtPrefix->text());
     const int letters = edtLetters->value();

@@ -57,9 +57,9 @@ public slots:
 private:
     void btnOkClick();
     void btnCancelClick();
-    // The first thing that keeps the values from being sent, as a warning;
-    // empty when they can go.
-    std::string Refusal() const;
+    // What keeps the Code Prefix from starting the codes, as a warning;
+    // empty when it can.
+    std::string PrefixFault() const;
 
     TCouponService& service_;
     TbsSkinMessage& msg_;

@@ -32,13 +32,6 @@ namespace {
 
 std::string Local(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
-QLabel* BuddyLabel(const char* caption, QWidget* control, QWidget* parent) {
-    auto* label = new QLabel(QString::fromLatin1(caption), parent);
-    label->setBuddy(control);
-    control->setAccessibleName(label->text());
-    return label;
-}
-
 } // namespace
 
 std::string RandomLetters(int count) {
@@ -69,8 +62,8 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     edtCouponCode->setMaxLength(std::numeric_limits<int>::max());
     btnGenCode = new TbsSkinButton(QStringLiteral("Generate"), general);
     btnGenCode->setObjectName(QStringLiteral("btnGenCode"));
-    QLabel* nameLabel = BuddyLabel("Coupon Name:", edtCouponName, general);
-    QLabel* codeLabel = BuddyLabel("Coupon Code:", edtCouponCode, general);
+    QLabel* nameLabel = LabelFor("Coupon Name:", edtCouponName, general);
+    QLabel* codeLabel = LabelFor("Coupon Code:", edtCouponCode, general);
     auto* g = new QGridLayout(general);
     g->addWidget(nameLabel, 0, 0);
     g->addWidget(edtCouponName, 0, 1, 1, 2);
@@ -78,40 +71,22 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     g->addWidget(edtCouponCode, 1, 1);
     g->addWidget(btnGenCode, 1, 2);
 
-    // Expiration Settings: the three kinds exclude each other in their group.
+    // Expiration Settings
     auto* expiry = new QGroupBox(QStringLiteral("Expiration Settings"), this);
-    chkEpired = new QCheckBox(QStringLiteral("Expired"), expiry);
-    chkEpired->setObjectName(QStringLiteral("chkEpired"));
-    rbtOneUse = new QRadioButton(QStringLiteral("One Time Use"), expiry);
-    rbtOneUse->setObjectName(QStringLiteral("rbtOneUse"));
-    rbtByDays = new QRadioButton(QStringLiteral("By "), expiry);
-    rbtByDays->setObjectName(QStringLiteral("rbtByDays"));
-    edtDays = new QSpinBox(expiry);
-    edtDays->setObjectName(QStringLiteral("edtDays"));
-    // Any whole number: a fetched count is shown and sent back as it is.
-    edtDays->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-    edtDays->setSingleStep(1);
-    edtDays->setValue(1);
-    edtDays->setAccessibleName(QStringLiteral("day(s)"));
-    rbtByDate = new QRadioButton(QStringLiteral("By this date"), expiry);
-    rbtByDate->setObjectName(QStringLiteral("rbtByDate"));
-    edtDate = new TbsSkinDateEdit(expiry);
-    edtDate->setObjectName(QStringLiteral("edtDate"));
-    edtDate->SetAccessibleName(QStringLiteral("By this date"));
-    // An exclusive group keeps at most one kind chosen; it is made
-    // non-exclusive only for a moment when a fetched kind clears all three.
-    auto* kinds = new QButtonGroup(this);
-    kinds->addButton(rbtOneUse);
-    kinds->addButton(rbtByDays);
-    kinds->addButton(rbtByDate);
-    rbtOneUse->setChecked(true);
+    const TExpiryControls controls = TExpiryControls::Create(expiry);
+    chkEpired = controls.Expired;
+    rbtOneUse = controls.OneUse;
+    rbtByDays = controls.ByDays;
+    edtDays = controls.Days;
+    rbtByDate = controls.ByDate;
+    edtDate = controls.Date;
     auto* e = new QGridLayout(expiry);
     e->addWidget(chkEpired, 0, 0, 1, 3, Qt::AlignLeft);
     e->addWidget(rbtOneUse, 1, 0, 1, 3, Qt::AlignLeft);
     e->addWidget(rbtByDays, 2, 0, Qt::AlignLeft);
     auto* days = new QHBoxLayout;
     days->addWidget(edtDays);
-    days->addWidget(new QLabel(QStringLiteral("day(s)"), expiry));
+    days->addWidget(controls.DaysLabel);
     days->addStretch(1);
     e->addLayout(days, 2, 1, 1, 2);
     e->addWidget(rbtByDate, 3, 0, Qt::AlignLeft);
@@ -131,8 +106,8 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     memComments->setObjectName(QStringLiteral("memComments"));
     memComments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memComments->setTabChangesFocus(true);
-    QLabel* urlLabel = BuddyLabel("Discounted Order Page:", edtURL, redirect);
-    QLabel* commentsLabel = BuddyLabel("Comments:", memComments, redirect);
+    QLabel* urlLabel = LabelFor("Discounted Order Page:", edtURL, redirect);
+    QLabel* commentsLabel = LabelFor("Comments:", memComments, redirect);
     auto* r = new QGridLayout(redirect);
     r->addWidget(urlLabel, 0, 0);
     r->addWidget(edtURL, 0, 1);
@@ -146,10 +121,6 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     btnCancel = new TbsSkinButton(QStringLiteral("Cancel"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     btnCancel->ModalResult = mrCancel;
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnOk);
-    buttons->addWidget(btnCancel);
 
     // Tight margins, so every control gets its full height in the fixed
     // client area; the comments take what is left.
@@ -159,7 +130,7 @@ TfrmCoupon::TfrmCoupon(TCouponService& service, TbsSkinMessage& msg, QWidget* pa
     layout->addWidget(general);
     layout->addWidget(expiry);
     layout->addWidget(redirect, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(RightButtonRow({btnOk, btnCancel}));
     for (QGridLayout* grid : {g, e, r}) {
         grid->setContentsMargins(9, 4, 9, 6);
         grid->setHorizontalSpacing(6);
@@ -213,7 +184,7 @@ void TfrmCoupon::Fill(const TFetchedCoupon& c) {
     edtURL->setText(fetchedURL_.shown);
     memComments->setPlainText(ShownText(c.Comments));
     // As the memo gives its text back, line ends and all.
-    fetchedComments_ = {c.Comments, CommentsText()};
+    fetchedComments_ = {c.Comments, MemoText(memComments)};
 }
 
 std::string TfrmCoupon::WireText(const QString& now, const TFetchedText& fetched) {
@@ -226,43 +197,24 @@ TCouponRecord TfrmCoupon::WireValues() const {
     r.coupname = WireText(edtCouponName->text(), fetchedName_);
     TExpiryControls{chkEpired, rbtOneUse, rbtByDays, rbtByDate, edtDays, edtDate}.PutInto(r);
     r.couponorderurl = WireText(edtURL->text(), fetchedURL_);
-    const QString comments = CommentsText();
+    const QString comments = MemoText(memComments);
     // Edited, the memo's lines travel separated by CR LF.
     r.couponcomments = comments == fetchedComments_.shown ? fetchedComments_.bytes : CrLfLines(Local(comments));
     r.coupcreatedate = WireDateToday();
     return r;
 }
 
-std::string TfrmCoupon::UntransportableValue() const {
-    const TCouponRecord wire = WireValues();
-    return UntransportableText({
-        {"Coupon Name", wire.coupname, false},
-        {"Coupon Code", wire.coupcode, false},
-        {"Discounted Order Page", wire.couponorderurl, false},
-        {"Comments", wire.couponcomments, true},
-    });
-}
-
-QString TfrmCoupon::CommentsText() const { return MemoText(memComments); }
-
 void TfrmCoupon::Warn(const std::string& text) { msg_.MessageDlg(text, mtWarning, {mbOK}, 0); }
 
 void TfrmCoupon::btnOkClick() {
     if (service_.Busy())
         return;
-    if (edtCouponName->text().isEmpty()) {
-        Warn("Please provide a Coupon Name.");
-        return;
-    }
-    if (edtCouponCode->text().isEmpty()) {
-        Warn("Please provide a Coupon Code.");
-        return;
-    }
-    if (std::string why = UntransportableValue(); !why.empty()) {
+    TCouponRecord record = WireValues();
+    if (std::string why = CouponRefusal(record, record.coupcode.empty() ? "Please provide a Coupon Code." : "");
+        !why.empty()) {
         Warn(why);
         return;
     }
-    TCouponRecord record = WireValues();
     bool editing = windowTitle() == QLatin1String("Edit Coupon");
     SaveOutcome outcome;
     if (editing) {

@@ -60,11 +60,7 @@ private:
     void btnCancelClick();
     void btnGenCodeClick();
     TCouponRecord WireValues() const;
-    // A warning naming the field and the character when a value holds one
-    // the reply grammar cannot carry back; empty when all can travel.
-    std::string UntransportableValue() const;
     void Warn(const std::string& text);
-    QString CommentsText() const;
 
     // A text field as a fetched record filled it: the bytes, and the text
     // that showed them. A field still showing that text goes back as those

@@ -70,10 +70,7 @@ TfrmSettings::TfrmSettings(TServerSettings& settings, QWidget* parent)
         edit->setObjectName(QString::fromLatin1(name));
         // settings.dat gives back at most this much of a value.
         edit->setMaxLength(static_cast<int>(kProfileValueLimit));
-        auto* label = new QLabel(QString::fromLatin1(caption), this);
-        label->setBuddy(edit);
-        edit->setAccessibleName(label->text());
-        form->addRow(label, edit);
+        form->addRow(LabelFor(caption, edit, this), edit);
         return edit;
     };
     edtSite = addEdit("edtSite", "Site URL:");

@@ -178,22 +178,23 @@ void TfrmStats::ShowFiltered() {
     const bool bySel = rbtCodeSel->isChecked(), byType = rbtCodeType->isChecked();
     const std::string code = bySel ? cbxCodes->currentData().toByteArray().toStdString()
                                    : edtCode->text().toLocal8Bit().toStdString();
-    const bool byDay = rbtDateSel->isChecked(), byRange = rbtDateRange->isChecked();
-    const std::int64_t day = edtDateFixed->date().toJulianDay();
-    const std::int64_t first = edtDateIni->date().toJulianDay(), last = edtDateEnd->date().toJulianDay();
+    // One day is the range from that day to itself.
+    std::optional<TDayRange> days;
+    if (rbtDateSel->isChecked())
+        days = TDayRange{edtDateFixed->date().toJulianDay(), edtDateFixed->date().toJulianDay()};
+    else if (rbtDateRange->isChecked())
+        days = TDayRange{edtDateIni->date().toJulianDay(), edtDateEnd->date().toJulianDay()};
 
     std::vector<std::size_t> rows;
     for (std::size_t i = 0; i < traces_.size(); ++i) {
         const TTrace& t = traces_[i];
         if ((bySel || byType) && t.CouponCode != code)
             continue;
-        if (byDay && t.DateUsed.Day != day)
-            continue;
-        if (byRange && (t.DateUsed.Day < first || t.DateUsed.Day > last))
+        if (days && (t.DateUsed.Day < days->First || t.DateUsed.Day > days->Last))
             continue;
         rows.push_back(i);
     }
-    ShowFigures(rows);
+    ShowFigures(rows, days);
     list_->SetRows(std::move(rows));
 }
 
@@ -227,18 +228,13 @@ QWidget* TfrmStats::BuildFigureTabs() {
     return pgcUses;
 }
 
-void TfrmStats::ShowFigures(const std::vector<std::size_t>& rows) {
+void TfrmStats::ShowFigures(const std::vector<std::size_t>& rows, std::optional<TDayRange> days) {
     // The traces no longer change once loaded: their codes are numbered at
     // the first Show, which keeps that work out of the window's opening.
     if (!figures_)
         figures_ = std::make_unique<TUseFigures>(traces_);
     codes_->SetRows(figures_->PerCode(rows));
-    std::optional<TDayRange> range;
-    if (rbtDateSel->isChecked())
-        range = TDayRange{edtDateFixed->date().toJulianDay(), edtDateFixed->date().toJulianDay()};
-    else if (rbtDateRange->isChecked())
-        range = TDayRange{edtDateIni->date().toJulianDay(), edtDateEnd->date().toJulianDay()};
-    chtDays->SetFigures(figures_->PerPeriod(rows, range, QLocale().firstDayOfWeek()));
+    chtDays->SetFigures(figures_->PerPeriod(rows, days, QLocale().firstDayOfWeek()));
 }
 
 void TfrmStats::btnExportClick() {

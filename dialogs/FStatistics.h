@@ -6,10 +6,12 @@
 
 #include "dialogs/StatisticsParser.h"
 #include "dialogs/Trace.h"
+#include "dialogs/UseFigures.h"
 #include "toolkit/SkinMessage.h"
 
 #include <QDialog>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -19,7 +21,6 @@ class QTabWidget;
 class TCodeFiguresModel;
 class TCouponService;
 class TTraceListModel;
-class TUseFigures;
 class TUsesChart;
 class TbsSkinButton;
 class TbsSkinDateEdit;
@@ -70,7 +71,9 @@ private:
     void btnShowClick();
     void btnOkClick();
     QWidget* BuildFigureTabs();
-    void ShowFigures(const std::vector<std::size_t>& rows);
+    // The figures of the listed rows; days is the date filter's range, none
+    // for all dates.
+    void ShowFigures(const std::vector<std::size_t>& rows, std::optional<TDayRange> days);
     void btnExportClick();
 
     TCouponService& service_;

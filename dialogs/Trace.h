@@ -14,6 +14,13 @@ struct TDateTime {
     std::int32_t Seconds = 0;
 };
 
+// Two date-times in time order: negative, zero or positive.
+inline int CompareDates(const TDateTime& a, const TDateTime& b) {
+    if (a.Day != b.Day)
+        return a.Day < b.Day ? -1 : 1;
+    return a.Seconds < b.Seconds ? -1 : a.Seconds > b.Seconds ? 1 : 0;
+}
+
 class TTrace {
 public:
     TDateTime DateUsed;

@@ -154,12 +154,6 @@ QString TTraceListModel::Text(int row, int column) const {
     }
 }
 
-int CompareDates(const TDateTime& a, const TDateTime& b) {
-    if (a.Day != b.Day)
-        return a.Day < b.Day ? -1 : 1;
-    return a.Seconds < b.Seconds ? -1 : a.Seconds > b.Seconds ? 1 : 0;
-}
-
 int TTraceListModel::CompareRows(int a, int b, int column) const {
     const TTrace& x = Trace(a);
     const TTrace& y = Trace(b);

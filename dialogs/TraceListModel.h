@@ -40,6 +40,3 @@ QString DateUsedText(const TDateTime& when);
 // the brackets and separators that surrounded the zone: Catalan
 // "H:mm:ss (t)" gives "H:mm:ss", Belarusian "HH:mm:ss, t" "HH:mm:ss".
 QString LongTimeWithoutZone(const QString& timeFormat);
-
-// Two date-times in time order: negative, zero or positive.
-int CompareDates(const TDateTime& a, const TDateTime& b);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dialogs/UseFigures.h"
 
-#include "dialogs/TraceListModel.h"
 #include "toolkit/NaturalOrder.h"
 
 #include <algorithm>

@@ -12,6 +12,7 @@
 #include <QtCharts/QValueAxis>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -69,8 +70,8 @@ TUsesChart::TUsesChart(QWidget* parent) : QChartView(parent) {
     SetFigures({});
 }
 
-void TUsesChart::SetFigures(const TPeriodFigures& figures) {
-    figures_ = figures;
+void TUsesChart::SetFigures(TPeriodFigures figures) {
+    figures_ = std::move(figures);
     const auto& periods = figures_.Periods;
     QList<qreal> values;
     values.reserve(static_cast<qsizetype>(periods.size()));

@@ -23,7 +23,7 @@ public:
 
     explicit TUsesChart(QWidget* parent = nullptr);
 
-    void SetFigures(const TPeriodFigures& figures);
+    void SetFigures(TPeriodFigures figures);
     // Bars in the skin's selection colour, on the colours of its lists.
     void ApplySkin(const QPalette& list);
 

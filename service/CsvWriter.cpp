@@ -12,15 +12,6 @@ void TCsvWriter::AddRow(std::initializer_list<std::string_view> fields) {
     text_ += "\r\n";
 }
 
-void TCsvWriter::AddRow(const std::vector<std::string>& fields) {
-    bool first = true;
-    for (const std::string& f : fields) {
-        Field(f, first);
-        first = false;
-    }
-    text_ += "\r\n";
-}
-
 void TCsvWriter::Field(std::string_view field, bool first) {
     if (!first)
         text_ += ',';

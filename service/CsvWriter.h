@@ -10,7 +10,6 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class TCsvWriter {
 public:
@@ -18,7 +17,6 @@ public:
     explicit TCsvWriter(std::initializer_list<std::string_view> header);
 
     void AddRow(std::initializer_list<std::string_view> fields);
-    void AddRow(const std::vector<std::string>& fields);
     // Room for about this many more bytes, so a large export grows once.
     void Reserve(std::size_t bytes) { text_.reserve(text_.size() + bytes); }
 

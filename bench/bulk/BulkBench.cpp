@@ -11,6 +11,7 @@
 //   bench_bulk [coupons] [rounds]
 
 #include "app/FMain.h"
+#include "bench/common/CurlPeer.h"
 #include "dialogs/FBulk.h"
 #include "platform/ExeDir.h"
 #include "service/SplitByChar.h"
@@ -26,7 +27,6 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -36,14 +36,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using namespace curl_peer;
 
 int Count(const DemoSite& site) {
     return std::atoi(site.Sql("SELECT COUNT(*) FROM " + site.Database() + ".couponsactions_coupons").c_str());
@@ -114,14 +107,7 @@ double Curl(const DemoSite& site, const TempDir& dir, int coupons, int round) {
             next(i + 1 < coupons);
         }
     }
-    const auto start = Clock::now();
-    const int rc = std::system(("curl -K '" + dir.File("curl.cfg") + "'").c_str());
-    const double seconds = SecondsSince(start);
-    if (rc != 0) {
-        std::fprintf(stderr, "curl failed\n");
-        std::exit(1);
-    }
-    return seconds;
+    return RunCurl({"-K", dir.File("curl.cfg")});
 }
 
 } // namespace
@@ -144,7 +130,8 @@ int main(int argc, char** argv) {
     TfrmMain window;
     QSignalSpy started(&window, &TfrmMain::StartupFinished);
     window.show();
-    (void)QTest::qWaitFor([&] { return started.count() == 1; }, 60000);
+    Check(QTest::qWaitFor([&] { return started.count() == 1; }, 60000),
+          "the main window did not finish its start-up within a minute");
 
     TempDir work;
     std::vector<double> ours, curl;
@@ -165,11 +152,11 @@ int main(int argc, char** argv) {
     const double perOurs = Median(ours) / coupons * 1000, perCurl = Median(curl) / coupons * 1000;
     std::printf("bulk run of %d coupons against the real server on loopback, %d rounds\n", coupons, rounds);
     std::printf("  bulk dialog: median %.2f ms per coupon (best %.2f ms), %.1f s in all\n", perOurs,
-                *std::min_element(ours.begin(), ours.end()) / coupons * 1000, Median(ours));
+                Best(ours) / coupons * 1000, Median(ours));
     std::printf("  curl, same exchanges: median %.2f ms per coupon (best %.2f ms)\n", perCurl,
-                *std::min_element(curl.begin(), curl.end()) / coupons * 1000);
+                Best(curl) / coupons * 1000);
     std::printf("  ratio bulk dialog / curl: %.2f (medians), %.2f (best rounds)\n", perOurs / perCurl,
-                *std::min_element(ours.begin(), ours.end()) / *std::min_element(curl.begin(), curl.end()));
+                Best(ours) / Best(curl));
     SetExeDirOverride("");
     return 0;
 }

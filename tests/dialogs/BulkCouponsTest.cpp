@@ -123,6 +123,24 @@ protected:
         return reply + "OK";
     }
 
+    // For the answers to the messages after a run: when the first (the
+    // run's outcome) shows, the reload that follows lists the first
+    // listed codes checked.
+    std::function<void(std::size_t)> ReloadListing(std::size_t listed) {
+        return [this, listed](std::size_t turn) {
+            if (turn == 0)
+                server->Add(Action(kList, ListReply(listed)));
+        };
+    }
+
+    // Asks for 25 coupons of the prefix XMAS as a user does, and presses Ok.
+    void RunTwentyFive() {
+        Bulk([](TfrmBulk* d) {
+            Fill(d, 25, "XMAS");
+            Click(d->btnOk);
+        });
+    }
+
     // Runs 25 coupons and stops the run by press while the tenth is under way.
     void RunCancelledInFlight(const std::function<void(TfrmBulkProgress*)>& press);
 
@@ -261,15 +279,8 @@ TEST_F(BulkCoupons, TwentyFiveCouponsEachAsTheEditorAddsOneThenTheListAndTheirCs
                             : std::vector<std::string>{"DON'T EXIST RECORD"});
     TempDir out;
     FileDialogAnswer save("dlgSaveCsv", out.File("xmas.csv"));
-    MessageLog messages({"OK", "&Yes"}, [&](std::size_t turn) {
-        // The run is over: the reload lists what was added.
-        if (turn == 0)
-            server->Add(Action(kList, ListReply(26)));
-    });
-    Bulk([&](TfrmBulk* d) {
-        Fill(d, 25, "XMAS");
-        Click(d->btnOk);
-    });
+    MessageLog messages({"OK", "&Yes"}, ReloadListing(26));
+    RunTwentyFive();
     ASSERT_TRUE(server->WaitDone());
     ASSERT_EQ(messages.Seen().size(), 2u);
     EXPECT_EQ(messages.Seen()[0].title, "Information");
@@ -336,14 +347,8 @@ void BulkCoupons::RunCancelledInFlight(const std::function<void(TfrmBulkProgress
         EXPECT_NE(p, nullptr);
         server->Release();
     });
-    MessageLog messages({"OK", "&No"}, [&](std::size_t turn) {
-        if (turn == 0)
-            server->Add(Action(kList, ListReply(10)));
-    });
-    Bulk([&](TfrmBulk* d) {
-        Fill(d, 25, "XMAS");
-        Click(d->btnOk);
-    });
+    MessageLog messages({"OK", "&No"}, ReloadListing(10));
+    RunTwentyFive();
     EXPECT_TRUE(cancel.Ran());
     ASSERT_TRUE(server->WaitDone());
     ASSERT_EQ(messages.Texts().size(), 2u);
@@ -357,14 +362,8 @@ TEST_F(BulkCoupons, AFailedAddStopsTheRunAndSaysHowManyWereAdded) {
     for (int k = 1; k <= 4; ++k)
         ExpectCoupon();
     ExpectCoupon({"DON'T EXIST RECORD"}, "BAD");
-    MessageLog messages({"OK", "&No"}, [&](std::size_t turn) {
-        if (turn == 0)
-            server->Add(Action(kList, ListReply(4)));
-    });
-    Bulk([&](TfrmBulk* d) {
-        Fill(d, 25, "XMAS");
-        Click(d->btnOk);
-    });
+    MessageLog messages({"OK", "&No"}, ReloadListing(4));
+    RunTwentyFive();
     ASSERT_TRUE(server->WaitDone());
     ASSERT_EQ(messages.Texts().size(), 2u);
     EXPECT_EQ(messages.Seen()[0].title, "Warning");

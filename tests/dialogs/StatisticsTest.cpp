@@ -272,7 +272,12 @@ TEST(ServerDateTime, TakesDigitsOnlyAtEachPosition) {
 // The long time without its zone, in every locale Qt has: no empty brackets
 // and no separator left over where the zone was, and the seconds shown.
 TEST(DateUsed, LongTimeWithoutZoneLeavesNothingOverInAnyLocale) {
-    const QLocale saved;
+    // The test's locale comes back however the loop ends: an ASSERT below
+    // must not leave the tests after this one in another locale.
+    struct KeptLocale {
+        const QLocale saved;
+        ~KeptLocale() { QLocale::setDefault(saved); }
+    } kept;
     const qint64 day = QDate(2008, 5, 18).toJulianDay();
     const QString leftovers[] = {QStringLiteral("()"), QStringLiteral("[]"), QStringLiteral("\uFF08\uFF09"),
                                  QStringLiteral("\u3010\u3011"), QStringLiteral("  ")};
@@ -294,7 +299,6 @@ TEST(DateUsed, LongTimeWithoutZoneLeavesNothingOverInAnyLocale) {
         EXPECT_NE(text, DateUsedText({day, 14 * 3600 + 3 * 60 + 8})) << where << " shows no seconds";
         ++checked;
     }
-    QLocale::setDefault(saved);
     EXPECT_GT(checked, 300);
 }
 

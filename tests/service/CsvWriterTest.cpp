@@ -41,7 +41,7 @@ TEST(CsvWriter, QuotesOnlyWhatNeedsItAndDoublesQuotes) {
 TEST(CsvWriter, HeaderThenRowsEachEndedByCrLf) {
     TCsvWriter csv({"Coupon Name", "Code", "Expired", "Id"});
     csv.AddRow({"Spring, sale", "ABC", "False", "7"});
-    csv.AddRow(std::vector<std::string>{"", "", "", ""});
+    csv.AddRow({"", "", "", ""});
     EXPECT_EQ(csv.Text(), kBom + "Coupon Name,Code,Expired,Id\r\n\"Spring, sale\",ABC,False,7\r\n,,,\r\n");
 }
 
@@ -58,8 +58,8 @@ TEST(CsvWriter, AnotherParserReadsTheFieldsBack) {
         {"two\r\nlines", "", "\"", ","},
     };
     TCsvWriter csv({rows[0][0], rows[0][1], rows[0][2], rows[0][3]});
-    csv.AddRow(rows[1]);
-    csv.AddRow(rows[2]);
+    for (const std::vector<std::string>& row : {rows[1], rows[2]})
+        csv.AddRow({row[0], row[1], row[2], row[3]});
     TempDir dir;
     dir.Write("out.csv", csv.Text());
     std::string error;
