@@ -81,12 +81,9 @@ void TCouponListMenu::actCopyCodeClick() {
 }
 
 void TCouponListMenu::actExportClick() {
-    if (main_.CouponList->rowCount() == 0)
+    const std::vector<TCouponRow>& rows = main_.CouponList->Rows();
+    if (rows.empty())
         return;
-    std::vector<TCouponRow> rows;
-    rows.reserve(static_cast<std::size_t>(main_.CouponList->rowCount()));
-    for (int r = 0; r < main_.CouponList->rowCount(); ++r)
-        rows.push_back(main_.CouponList->Row(r));
     SaveCsvFile(&main_, main_.msgMain, DatedFileName(QStringLiteral("coupons")), CouponsCsv(rows));
 }
 
@@ -99,8 +96,8 @@ void TCouponListMenu::actBulkClick() {
     main_.RefreshCoupons();
     // The identifiers come from the reloaded list.
     std::unordered_map<std::string, std::string> ids;
-    for (int r = 0; r < main_.CouponList->rowCount(); ++r)
-        ids.emplace(main_.CouponList->Row(r).Code, main_.CouponList->Row(r).Id);
+    for (const TCouponRow& row : main_.CouponList->Rows())
+        ids.emplace(row.Code, row.Id);
     std::vector<TCouponRow> added = frmBulk.Added();
     for (TCouponRow& row : added)
         if (auto it = ids.find(row.Code); it != ids.end())
