@@ -421,11 +421,11 @@ void TfrmMain::bsSkinButton5Click() {
 void TfrmMain::bsSkinButton6Click() {
     if (NetworkBusy())
         return;
-    QModelIndexList selected = lvwItems->selectionModel()->selectedRows();
-    if (selected.isEmpty())
+    const int row = lvwItems->HighlightedRow();
+    if (row < 0)
         return;
     std::string record;
-    if (!FetchCoupon(CouponList->Row(selected.first().row()).Id, record))
+    if (!FetchCoupon(CouponList->Row(row).Id, record))
         return;
     // A record that cannot fill the editor is told about; the editor does not
     // open with partial values and nothing is sent.
