@@ -32,7 +32,7 @@ TCouponListMenu::TCouponListMenu(TfrmMain& main) : QObject(&main), main_(main) {
     actCopyCode = add("actCopyCode", "Copy Code", QKeySequence(Qt::CTRL | Qt::Key_C), &TCouponListMenu::actCopyCodeClick);
     actExport = add("actExport", "Export List as CSV...", {}, &TCouponListMenu::actExportClick);
     connect(menu_, &QMenu::aboutToShow, this, [this] {
-        actCopyCode->setEnabled(HighlightedRow() >= 0);
+        actCopyCode->setEnabled(main_.lvwItems->HighlightedRow() >= 0);
         actExport->setEnabled(main_.CouponList->rowCount() > 0);
     });
     connect(menu_, &QMenu::aboutToHide, this, [this] {
@@ -57,7 +57,7 @@ bool TCouponListMenu::eventFilter(QObject* watched, QEvent* event) {
     // the mouse pointer happens to be.
     if (e->reason() == QContextMenuEvent::Keyboard) {
         QWidget* viewport = main_.lvwItems->viewport();
-        const int row = HighlightedRow();
+        const int row = main_.lvwItems->HighlightedRow();
         const QRect cell = row >= 0 ? main_.lvwItems->visualRect(main_.CouponList->index(row, 0)) : QRect();
         at = viewport->mapToGlobal(cell.isValid() ? cell.bottomLeft() : QPoint(0, 0));
     }
@@ -67,13 +67,8 @@ bool TCouponListMenu::eventFilter(QObject* watched, QEvent* event) {
 
 void TCouponListMenu::Popup(QPoint global) { menu_->popup(global); }
 
-int TCouponListMenu::HighlightedRow() const {
-    const QModelIndexList selected = main_.lvwItems->selectionModel()->selectedRows();
-    return selected.isEmpty() ? -1 : selected.first().row();
-}
-
 void TCouponListMenu::actCopyCodeClick() {
-    const int row = HighlightedRow();
+    const int row = main_.lvwItems->HighlightedRow();
     // The code as the list shows it: a byte that is no text of the code
     // page (Latin-1 from an older database) is the letter it stands for.
     if (row >= 0)
@@ -81,12 +76,9 @@ void TCouponListMenu::actCopyCodeClick() {
 }
 
 void TCouponListMenu::actExportClick() {
-    if (main_.CouponList->rowCount() == 0)
+    const std::vector<TCouponRow>& rows = main_.CouponList->Rows();
+    if (rows.empty())
         return;
-    std::vector<TCouponRow> rows;
-    rows.reserve(static_cast<std::size_t>(main_.CouponList->rowCount()));
-    for (int r = 0; r < main_.CouponList->rowCount(); ++r)
-        rows.push_back(main_.CouponList->Row(r));
     SaveCsvFile(&main_, main_.msgMain, DatedFileName(QStringLiteral("coupons")), CouponsCsv(rows));
 }
 
@@ -99,8 +91,8 @@ void TCouponListMenu::actBulkClick() {
     main_.RefreshCoupons();
     // The identifiers come from the reloaded list.
     std::unordered_map<std::string, std::string> ids;
-    for (int r = 0; r < main_.CouponList->rowCount(); ++r)
-        ids.emplace(main_.CouponList->Row(r).Code, main_.CouponList->Row(r).Id);
+    for (const TCouponRow& row : main_.CouponList->Rows())
+        ids.emplace(row.Code, row.Id);
     std::vector<TCouponRow> added = frmBulk.Added();
     for (TCouponRow& row : added)
         if (auto it = ids.find(row.Code); it != ids.end())

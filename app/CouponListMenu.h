@@ -28,8 +28,6 @@ private:
     void actBulkClick();
     void actCopyCodeClick();
     void actExportClick();
-    // The highlighted row, or -1.
-    int HighlightedRow() const;
 
     TfrmMain& main_;
     QMenu* menu_ = nullptr;

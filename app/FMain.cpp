@@ -191,22 +191,27 @@ void TfrmMain::BuildLayout() {
 void TfrmMain::AddShortcuts() {
     // The buttons take no focus; every one of them has keys instead, which
     // press it. Ctrl+C and Ctrl+Shift+N stay free for the list's own menu.
-    btnLoad->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_H)});
-    btnStats->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_I)});
-    bsSkinButton7->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_Comma)});
-    btnHelp->AddShortcut({QKeySequence(Qt::Key_F1)});
-    btnUpdate->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_U)});
-    btnMakeMoney->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_M)});
-    bsSkinButton1->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_A)});
-    bsSkinButton2->AddShortcut({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)});
-    bsSkinButton5->AddShortcut({QKeySequence(Qt::CTRL | Qt::Key_N)});
+    const std::pair<TbsSkinButton*, QKeySequence> keys[] = {
+        {btnLoad, Qt::CTRL | Qt::Key_H},
+        {btnStats, Qt::CTRL | Qt::Key_I},
+        {bsSkinButton7, Qt::CTRL | Qt::Key_Comma},
+        {btnHelp, Qt::Key_F1},
+        {btnUpdate, Qt::CTRL | Qt::Key_U},
+        {btnMakeMoney, Qt::CTRL | Qt::Key_M},
+        {bsSkinButton1, Qt::CTRL | Qt::Key_A},
+        {bsSkinButton2, Qt::CTRL | Qt::SHIFT | Qt::Key_A},
+        {bsSkinButton5, Qt::CTRL | Qt::Key_N},
+        {bsSkinButton3, Qt::Key_Delete},
+        {bsSkinButton4, Qt::SHIFT | Qt::Key_Delete},
+        {bsSkinButton8, Qt::Key_F5},
+    };
+    for (const auto& [button, key] : keys)
+        button->AddShortcut({key});
+    // Edit Coupon acts on the highlighted row, so its keys work on the list.
     bsSkinButton6->AddShortcut({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}, lvwItems,
                                QStringLiteral("on the list"));
     bsSkinButton6->AddHint(QStringLiteral("double-click a row"));
     connect(lvwItems, &TbsSkinListView::RowDoubleClicked, bsSkinButton6, &QAbstractButton::click);
-    bsSkinButton3->AddShortcut({QKeySequence(Qt::Key_Delete)});
-    bsSkinButton4->AddShortcut({QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-    bsSkinButton8->AddShortcut({QKeySequence(Qt::Key_F5)});
 }
 
 void TfrmMain::FormCreate() {
@@ -421,11 +426,11 @@ void TfrmMain::bsSkinButton5Click() {
 void TfrmMain::bsSkinButton6Click() {
     if (NetworkBusy())
         return;
-    QModelIndexList selected = lvwItems->selectionModel()->selectedRows();
-    if (selected.isEmpty())
+    const int row = lvwItems->HighlightedRow();
+    if (row < 0)
         return;
     std::string record;
-    if (!FetchCoupon(CouponList->Row(selected.first().row()).Id, record))
+    if (!FetchCoupon(CouponList->Row(row).Id, record))
         return;
     // A record that cannot fill the editor is told about; the editor does not
     // open with partial values and nothing is sent.

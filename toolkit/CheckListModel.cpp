@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "toolkit/CheckListModel.h"
 
-#include "toolkit/NaturalOrder.h"
-
 #include <algorithm>
 #include <numeric>
 
@@ -50,10 +48,6 @@ QVariant TbsCheckListModel::headerData(int section, Qt::Orientation orientation,
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
-int TbsCheckListModel::CompareRows(int a, int b, int column) const {
-    return NaturalCompare(Text(a, column).toUtf8().toStdString(), Text(b, column).toUtf8().toStdString());
-}
-
 void TbsCheckListModel::sort(int column, Qt::SortOrder order) {
     const int rows = rowCount();
     if (column < 0 || column >= columnCount() || rows < 2)
@@ -66,13 +60,10 @@ void TbsCheckListModel::sort(int column, Qt::SortOrder order) {
     });
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newRow(sorted.size());
-    std::vector<bool> checks(sorted.size());
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
+    for (std::size_t i = 0; i < sorted.size(); ++i)
         newRow[static_cast<std::size_t>(sorted[i])] = static_cast<int>(i);
-        checks[i] = checked_[static_cast<std::size_t>(sorted[i])];
-    }
     ReorderRows(sorted);
-    checked_.swap(checks);
+    Permute(checked_, sorted);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());

@@ -32,9 +32,8 @@ public:
 protected:
     // The text of a cell.
     virtual QString Text(int row, int column) const = 0;
-    // How two rows compare in a column: negative, zero or positive. By
-    // default their texts in the natural order.
-    virtual int CompareRows(int a, int b, int column) const;
+    // How two rows compare in a column: negative, zero or positive.
+    virtual int CompareRows(int a, int b, int column) const = 0;
     // Puts the rows in this order: the row now at i is the one that was at
     // order[i].
     virtual void ReorderRows(const std::vector<int>& order) = 0;

@@ -9,7 +9,7 @@ TbsSkinButton::TbsSkinButton(const QString& caption, QWidget* parent) : QPushBut
     setDefault(false);
 }
 
-QShortcut* TbsSkinButton::AddShortcut(const QList<QKeySequence>& keys, QWidget* onlyIn, const QString& where) {
+void TbsSkinButton::AddShortcut(const QList<QKeySequence>& keys, QWidget* onlyIn, const QString& where) {
     // Owned by the window rather than the button, so the keys work wherever
     // in the window the button sits, on a page on show or not.
     auto* shortcut = new QShortcut(onlyIn ? onlyIn : window());
@@ -20,7 +20,6 @@ QShortcut* TbsSkinButton::AddShortcut(const QList<QKeySequence>& keys, QWidget* 
     if (!where.isEmpty())
         hint += QLatin1Char(' ') + where;
     AddHint(hint);
-    return shortcut;
 }
 
 void TbsSkinButton::AddHint(const QString& hint) {

@@ -11,8 +11,6 @@
 #include <QPushButton>
 #include <QStringList>
 
-class QShortcut;
-
 class TbsSkinButton : public QPushButton {
     Q_OBJECT
 public:
@@ -24,7 +22,7 @@ public:
     // given, only while that widget has the focus (where then says so in the
     // tooltip, "on the list"). A press runs what a click runs. The tooltip
     // names the first of the keys.
-    QShortcut* AddShortcut(const QList<QKeySequence>& keys, QWidget* onlyIn = nullptr, const QString& where = {});
+    void AddShortcut(const QList<QKeySequence>& keys, QWidget* onlyIn = nullptr, const QString& where = {});
     // One more way in that the tooltip names ("double-click a row").
     void AddHint(const QString& hint);
 

@@ -63,7 +63,8 @@ TbsSkinDateEdit::TbsSkinDateEdit(QWidget* parent) : QWidget(parent) {
     open->setKeys({QKeySequence(Qt::ALT | Qt::Key_Down), QKeySequence(Qt::Key_F4)});
     open->setContext(Qt::WidgetShortcut);
     connect(open, &QShortcut::activated, this, &TbsSkinDateEdit::ShowCalendar);
-    drop_->setToolTip(QStringLiteral("Calendar (Alt+Down)"));
+    drop_->setToolTip(drop_->accessibleName() + QStringLiteral(" (") +
+                      open->keys().constFirst().toString(QKeySequence::NativeText) + QLatin1Char(')'));
     connect(calendar_, &QCalendarWidget::clicked, this, [this](const QDate& d) {
         popup_->hide();
         setDate(d);

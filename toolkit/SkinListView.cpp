@@ -35,6 +35,11 @@ void TbsSkinListView::SetModel(QAbstractItemModel* model, std::initializer_list<
         setColumnWidth(column++, width);
 }
 
+int TbsSkinListView::HighlightedRow() const {
+    const QModelIndexList selected = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
 void TbsSkinListView::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     // The view's own handling first, so the box still toggles on the

@@ -17,6 +17,8 @@ public:
 
     // Shows the model, its columns at these widths from the left.
     void SetModel(QAbstractItemModel* model, std::initializer_list<int> columnWidths);
+    // The highlighted row, or -1 when none is.
+    int HighlightedRow() const;
 
 signals:
     // A double-click on a row, but not on its check box: quick clicks on a

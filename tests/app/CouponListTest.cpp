@@ -18,8 +18,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QShortcut>
-#include <QStyle>
-#include <QStyleOptionViewItem>
 #include <QTest>
 #include <tuple>
 
@@ -598,15 +596,8 @@ TEST_F(Keyboard, ADoubleClickOnACheckBoxOpensNoEditor) {
     Press(Qt::Key_Down);
     Press(Qt::Key_Down);
     ASSERT_EQ(w.lvwItems->selectionModel()->selectedRows().value(0).row(), 1);
-    const QModelIndex first = w.CouponList->index(1, 0);
-    QStyleOptionViewItem option;
-    option.initFrom(w.lvwItems);
-    option.rect = w.lvwItems->visualRect(first);
-    option.index = first;
-    option.features |= QStyleOptionViewItem::HasCheckIndicator;
-    const QPoint box =
-        w.lvwItems->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, w.lvwItems).center();
-    ASSERT_TRUE(option.rect.contains(box));
+    const QPoint box = CheckBoxCentre(w.lvwItems, 1);
+    ASSERT_TRUE(w.lvwItems->visualRect(w.CouponList->index(1, 0)).contains(box));
     ModalAction editor("frmCoupon", [](QWidget* d) { d->close(); });
     QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {}, w.lvwItems->viewport()->mapTo(&w, box));
     QApplication::processEvents();

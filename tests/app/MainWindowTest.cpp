@@ -213,7 +213,7 @@ TEST_F(MainWindow, TheWindowsShowTheProgramsOwnIconInEverySize) {
     EXPECT_EQ(w.windowIcon().cacheKey(), ProgramIcon().cacheKey());
     EXPECT_EQ(QGuiApplication::desktopFileName(), "org.corvanta.Corvanta");
     const QList<QSize> sizes = ProgramIcon().availableSizes();
-    for (int size : kProgramIconSizes) {
+    for (int size : {16, 32, 48, 64, 128, 256}) {
         EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
         // Drawn, not empty: the coupon's paper is near white, the tile blue.
         QImage image = ProgramIcon().pixmap(size, size).toImage();

@@ -44,17 +44,21 @@ bool Eventually(const std::function<bool()>& cond, int boundMs = kBoundMs) {
     return true;
 }
 
-// Runs a program found on the PATH to its end; its exit code, and what it
-// printed in out.
-int RunTool(std::vector<std::string> argv, std::string* out = nullptr, int boundMs = kBoundMs) {
+// Runs a program found on the PATH to its end, with env ("NAME=value")
+// added to its environment; its exit code, and what it printed in out.
+int RunTool(std::vector<std::string> argv, std::string* out = nullptr, const std::vector<std::string>& env = {}) {
     const std::string program = argv[0].front() == '/' ? argv[0] : FindProgram(argv[0]);
     if (program.empty()) {
         ADD_FAILURE() << argv[0] << " is not installed (scripts/test installs it)";
         return -1;
     }
     argv[0] = program;
+    if (!env.empty()) {
+        argv.insert(argv.begin(), env.begin(), env.end());
+        argv.insert(argv.begin(), "/usr/bin/env");
+    }
     TempDir logDir;
-    const int rc = RunProgram(argv, logDir.File("log"), boundMs);
+    const int rc = RunProgram(argv, logDir.File("log"), kBoundMs);
     if (out)
         *out = logDir.Read("log");
     return rc;
@@ -185,14 +189,14 @@ TEST_F(Installed, StartedThroughTheLinkItReadsSettingsFromItsOwnDirectory) {
 class XServer {
 public:
     XServer() {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
         const std::string xvfb = FindProgram("Xvfb");
         if (xvfb.empty()) {
             ADD_FAILURE() << "Xvfb is not installed (scripts/test installs it)";
             return;
         }
+        int fds[2];
+        if (pipe(fds) != 0)
+            return;
         server_.Start({xvfb, "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
                       {.logFile = log_.File("xvfb.log"), .fds = {{3, fds[1]}}});
         close(fds[1]);
@@ -210,17 +214,8 @@ public:
 
     // Runs xdotool on this display; true when it succeeded.
     bool Tool(std::vector<std::string> args, std::string* out = nullptr) const {
-        const std::string xdotool = FindProgram("xdotool");
-        if (xdotool.empty()) {
-            ADD_FAILURE() << "xdotool is not installed (scripts/test installs it)";
-            return false;
-        }
-        args.insert(args.begin(), {"/usr/bin/env", "DISPLAY=" + display_, xdotool});
-        TempDir logDir;
-        const bool ok = RunProgram(args, logDir.File("log"), kBoundMs) == 0;
-        if (out)
-            *out = logDir.Read("log");
-        return ok;
+        args.insert(args.begin(), "xdotool");
+        return RunTool(args, out, {"DISPLAY=" + display_}) == 0;
     }
     // The id of the window with exactly this title, once there is one.
     std::string Window(const std::string& title) const {

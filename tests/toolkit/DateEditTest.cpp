@@ -9,6 +9,7 @@
 #include <QCalendarWidget>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -87,6 +88,8 @@ TEST(DateEdit, TheCalendarWorksFromTheKeyboard) {
     e.LineEdit()->setFocus();
     QCalendarWidget* c = e.calendarWidget();
     QSignalSpy changes(&e, &TbsSkinDateEdit::Change);
+    // The drop-down button, which takes no focus, names the key.
+    EXPECT_EQ(e.findChild<QToolButton*>(QString(), Qt::FindDirectChildrenOnly)->toolTip(), "Calendar (Alt+Down)");
     // Alt+Down opens it; the arrows move; Return takes the day.
     Press(Qt::Key_Down, Qt::AltModifier);
     ASSERT_TRUE(WaitFor([&] {

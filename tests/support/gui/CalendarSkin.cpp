@@ -16,6 +16,14 @@ bool NearSkinBar(QRgb c) {
     return std::abs(qRed(c) - 0x3d) < 24 && std::abs(qGreen(c) - 0x5a) < 24 && std::abs(qBlue(c) - 0x80) < 24;
 }
 
+bool AnyPixel(const QImage& image, bool (*wanted)(QRgb)) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (wanted(image.pixel(x, y)))
+                return true;
+    return false;
+}
+
 } // namespace
 
 std::string CalendarSkinFaults(TbsSkinDateEdit* edit) {
@@ -36,15 +44,8 @@ std::string CalendarSkinFaults(TbsSkinDateEdit* edit) {
     const QRgb background = image.pixel(previous->geometry().right() + 4, 2);
     if (!NearSkinBar(background))
         faults += "navigation bar coloured " + QColor(background).name().toStdString() + "; ";
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb c = image.pixel(x, y);
-            if (qGreen(c) > qRed(c) + 40 && qGreen(c) > qBlue(c) + 20) {
-                faults += "green in the navigation bar; ";
-                y = image.height();
-                break;
-            }
-        }
+    if (AnyPixel(image, [](QRgb c) { return qGreen(c) > qRed(c) + 40 && qGreen(c) > qBlue(c) + 20; }))
+        faults += "green in the navigation bar; ";
     for (QToolButton* arrow : {previous, next})
         if (arrow->toolButtonStyle() != Qt::ToolButtonTextOnly || arrow->text().isEmpty())
             faults += "an arrow drawn as a picture; ";

@@ -5,15 +5,18 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 
-void ClickCheckBox(QAbstractItemView* view, int row) {
+QPoint CheckBoxCentre(QAbstractItemView* view, int row) {
     QModelIndex index = view->model()->index(row, 0);
     view->scrollTo(index);
     QStyleOptionViewItem option;
     option.initFrom(view);
     option.rect = view->visualRect(index);
     option.features |= QStyleOptionViewItem::HasCheckIndicator;
-    QRect box = view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, box.center());
+    return view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view).center();
+}
+
+void ClickCheckBox(QAbstractItemView* view, int row) {
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, CheckBoxCentre(view, row));
 }
 
 void ClickCell(QAbstractItemView* view, int row, int column) {

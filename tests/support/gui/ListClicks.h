@@ -5,5 +5,8 @@
 
 #include <QAbstractItemView>
 
+// Where a row's check box is drawn in the view's viewport, the row
+// scrolled into view first.
+QPoint CheckBoxCentre(QAbstractItemView* view, int row);
 void ClickCheckBox(QAbstractItemView* view, int row);
 void ClickCell(QAbstractItemView* view, int row, int column);

@@ -59,19 +59,22 @@ ModalAction::~ModalAction() { delete state_; }
 bool ModalAction::Ran() const { return state_->ran; }
 
 MessageAnswer::MessageAnswer(const std::string& buttonCaption)
-    : seen_(std::make_shared<SeenMessage>()),
-      action_("msgMainForm", [seen = seen_, caption = QString::fromStdString(buttonCaption)](QWidget* w) {
-          *seen = ReadMessage(w);
+    : MessageAnswer(std::function<void(QWidget*)>([caption = QString::fromStdString(buttonCaption)](QWidget* w) {
           if (QPushButton* b = FindButton(w, caption))
               Click(b);
-      }) {}
+      })) {}
 
 MessageAnswer::MessageAnswer(Qt::Key key)
-    : seen_(std::make_shared<SeenMessage>()),
-      action_("msgMainForm", [seen = seen_, key](QWidget* w) {
-          *seen = ReadMessage(w);
+    : MessageAnswer(std::function<void(QWidget*)>([key](QWidget* w) {
           if (WaitForActive(w))
-              QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, key);
+              Press(key);
+      })) {}
+
+MessageAnswer::MessageAnswer(std::function<void(QWidget*)> answer)
+    : seen_(std::make_shared<SeenMessage>()),
+      action_("msgMainForm", [seen = seen_, answer = std::move(answer)](QWidget* w) {
+          *seen = ReadMessage(w);
+          answer(w);
       }) {}
 
 SeenMessage ReadMessage(QWidget* w) {

@@ -30,6 +30,8 @@ public:
     // "msgMainForm", "frmCoupon", ...), whenever it comes.
     ModalAction(const char* objectName, std::function<void(QWidget*)> action, int timeoutMs = kWaitBoundMs);
     ~ModalAction();
+    ModalAction(const ModalAction&) = delete;
+    ModalAction& operator=(const ModalAction&) = delete;
     bool Ran() const;
 
 private:
@@ -60,6 +62,9 @@ public:
     const SeenMessage& Seen() const { return *seen_; }
 
 private:
+    // Records what the dialog shows, then answers it.
+    explicit MessageAnswer(std::function<void(QWidget*)> answer);
+
     std::shared_ptr<SeenMessage> seen_;
     ModalAction action_;
 };
